@@ -1,0 +1,17 @@
+#version 410 core
+
+// A round point with a bright core and a soft glow. The faint outer rim is discarded so that
+// it does not write depth over stars drawn after it.
+
+in vec3 color;
+
+out vec4 fragColor;
+
+void main() {
+    float r = length(gl_PointCoord * 2.0 - 1.0);
+    float glow = exp(-4.0 * r * r);
+    float core = 1.0 - smoothstep(0.0, 0.35, r);
+    float alpha = clamp(glow + core, 0.0, 1.0);
+    if (alpha < 0.05 || r > 1.0) discard;
+    fragColor = vec4(color + vec3(core * 0.5), alpha);
+}

@@ -1,0 +1,154 @@
+#include "Mesh3D.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace vexel {
+
+namespace {
+
+// Skips the line's keyword and appends `count` numbers; a missing number reads as 0 so that
+// the list stays aligned with the file's line numbering.
+void readNumbers(char* line, std::vector<float>& list, int count) {
+    char* save = nullptr;
+    strtok_r(line, " \n", &save);
+    for (int i = 0; i < count; i++) {
+        char* token = strtok_r(nullptr, " \n", &save);
+        list.push_back(token ? float(std::atof(token)) : 0.0f);
+    }
+}
+
+// Drops the line end, CR-LF included, so that the last number of a line parses cleanly.
+void chomp(char* line, ssize_t length) {
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
+}
+
+bool inRange(int index, std::size_t count) {
+    return index >= 0 && std::size_t(index) < count;
+}
+
+void copyItems(const std::vector<float>& from, int item, int size, std::vector<GLfloat>& to, int slot) {
+    for (int k = 0; k < size; k++) to[size * slot + k] = from[size * item + k];
+}
+
+void uploadAttribute(GLuint buffer, GLuint location, int components, const std::vector<GLfloat>& data) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(data.size() * sizeof(GLfloat)), data.data(), GL_DYNAMIC_DRAW);
+    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(location);
+}
+
+} // namespace
+
+Mesh3D::Mesh3D(const char* filename) : Mesh3D(ParseOnly{}, filename) {
+    createOpenGLBinding();
+}
+
+Mesh3D::Mesh3D(ParseOnly, const char* filename) {
+    loadOBJ(filename);
+    buildMesh();
+}
+
+std::unique_ptr<Mesh3D> Mesh3D::parse(const char* filename) {
+    return std::unique_ptr<Mesh3D>(new Mesh3D(ParseOnly{}, filename));
+}
+
+Mesh3D::~Mesh3D() {
+    // A parsed-only mesh has no GL objects, and there may be no context to call.
+    if (vertexarray == 0) return;
+    glDeleteBuffers(4, buffers);
+    glDeleteVertexArrays(1, &vertexarray);
+}
+
+void Mesh3D::draw() {
+    glBindVertexArray(vertexarray);
+    glDrawElements(GL_TRIANGLES, i_count, GL_UNSIGNED_INT, nullptr);
+}
+
+void Mesh3D::loadOBJ(const char* filename) {
+    FILE* file = std::fopen(filename, "r");
+    if (!file) {
+        std::printf("cannot open model %s: %s\n", filename, std::strerror(errno));
+        return;
+    }
+    // Faces are checked once the whole file is read: an index may refer to a later line.
+    std::vector<std::pair<int, std::unique_ptr<MeshIndex>>> faces;
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    int number = 0;
+    for (ssize_t length; (length = getline(&line, &capacity, file)) >= 0;) {
+        number++;
+        chomp(line, length);
+        if (line[0] == 'v' && line[1] == ' ') {
+            readNumbers(line, vbuffer, 3);
+        } else if (line[0] == 'v' && line[1] == 't') {
+            has_texture = true;
+            readNumbers(line, tbuffer, 2);
+        } else if (line[0] == 'v' && line[1] == 'n') {
+            has_normals = true;
+            readNumbers(line, nbuffer, 3);
+        } else if (line[0] == 'f' && line[1] == ' ') {
+            faces.emplace_back(number, std::make_unique<MeshIndex>(line));
+        }
+    }
+    std::free(line);
+    std::fclose(file);
+
+    int skipped = 0, first = 0;
+    for (auto& [where, face] : faces) {
+        if (isValid(*face)) {
+            ibuffer.push_back(std::move(face));
+        } else if (skipped++ == 0) {
+            first = where;
+        }
+    }
+    if (skipped) std::printf("bad faces in model %s: %d skipped, the first on line %d\n", filename, skipped, first);
+}
+
+// Every corner needs a position; texture and normal indices are optional, but one that is
+// written must name an entry that was read.
+bool Mesh3D::isValid(MeshIndex& face) {
+    for (int j = 0; j < 3; j++) {
+        if (!inRange(face.getVertex(j), vbuffer.size() / 3)) return false;
+        if (face.hasText(j) && !inRange(face.getText(j), tbuffer.size() / 2)) return false;
+        if (face.hasNormal(j) && !inRange(face.getNormal(j), nbuffer.size() / 3)) return false;
+    }
+    return true;
+}
+
+// Every face corner becomes a vertex of its own; attributes a corner does not name stay zero.
+void Mesh3D::buildMesh() {
+    i_count = 3 * int(ibuffer.size());
+    vertices.assign(3 * i_count, 0.0f);
+    normals.assign(3 * i_count, 0.0f);
+    textcoord.assign(2 * i_count, 0.0f);
+    indices.resize(i_count);
+    for (int i = 0; i < int(ibuffer.size()); i++) {
+        MeshIndex& face = *ibuffer[i];
+        for (int j = 0; j < 3; j++) {
+            int a = 3 * i + j;
+            indices[a] = GLuint(a);
+            copyItems(vbuffer, face.getVertex(j), 3, vertices, a);
+            if (has_normals && face.hasNormal(j)) copyItems(nbuffer, face.getNormal(j), 3, normals, a);
+            if (has_texture && face.hasText(j)) copyItems(tbuffer, face.getText(j), 2, textcoord, a);
+        }
+    }
+}
+
+void Mesh3D::createOpenGLBinding() {
+    glGenVertexArrays(1, &vertexarray);
+    glBindVertexArray(vertexarray);
+    glGenBuffers(4, buffers);
+    uploadAttribute(buffers[0], 0, 3, vertices);
+    uploadAttribute(buffers[1], 1, 3, normals);
+    uploadAttribute(buffers[2], 2, 2, textcoord);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[3]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data(),
+                 GL_DYNAMIC_DRAW);
+    glBindVertexArray(0);
+}
+
+} // namespace vexel

@@ -1,0 +1,54 @@
+// A Wavefront OBJ model expanded into flat per-corner arrays and uploaded as a triangle mesh.
+#pragma once
+
+#include "MeshIndex.h"
+
+#include <GL/glew.h>
+
+#include <memory>
+#include <vector>
+
+namespace vexel {
+
+class Mesh3D {
+public:
+    explicit Mesh3D(const char* filename);
+    ~Mesh3D();
+
+    // Draws the mesh with the program and uniforms the caller has set up.
+    void draw();
+
+    // Appends what the file holds to the read lists. Faces that name a missing corner or an
+    // index outside the lists are dropped and reported once per file.
+    void loadOBJ(const char* filename);
+
+    // Reads and expands a model as the constructor does but creates no GL objects, so that the
+    // reader can be exercised without a context. The result cannot be drawn.
+    static std::unique_ptr<Mesh3D> parse(const char* filename);
+
+private:
+    struct ParseOnly {};
+    Mesh3D(ParseOnly, const char* filename);
+
+    std::vector<float> vbuffer;
+    std::vector<float> tbuffer;
+    std::vector<float> nbuffer;
+    std::vector<std::unique_ptr<MeshIndex>> ibuffer;
+
+    std::vector<GLfloat> vertices;
+    std::vector<GLfloat> normals;
+    std::vector<GLfloat> textcoord;
+    std::vector<GLuint> indices;
+    int i_count = 0;
+    bool has_normals = false;
+    bool has_texture = false;
+
+    GLuint vertexarray = 0;
+    GLuint buffers[4] = {0, 0, 0, 0};
+
+    bool isValid(MeshIndex& face);
+    void buildMesh();
+    void createOpenGLBinding();
+};
+
+} // namespace vexel

@@ -1,0 +1,15 @@
+// Prints the info log of a shader or a program.
+#pragma once
+
+#include <GL/glew.h>
+
+namespace vexel {
+
+enum ERROR_TYPE { SHADER_ERROR = 0, PROGRAM_ERROR = 1 };
+
+class ShaderError {
+public:
+    static void errorStr(GLuint obj, ERROR_TYPE type);
+};
+
+} // namespace vexel

@@ -1,0 +1,15 @@
+// A scene of the show: a window of demo time, exclusive at both ends, and a frame drawer.
+#pragma once
+
+namespace vexel {
+
+class Timeframe {
+public:
+    double start;
+    double end;
+
+    // Draws the scene for `time`, demo seconds since the music started (not since `start`).
+    virtual void show(double time) = 0;
+};
+
+} // namespace vexel

@@ -1,0 +1,154 @@
+// The demo Velmora: its six scenes in timeline order, and the motion functions they draw with.
+#pragma once
+
+#include "CircParticle.h"
+#include "Config.h"
+#include "CubeMap.h"
+#include "Demo.h"
+#include "Matrix.h"
+#include "Mesh3D.h"
+#include "ShaderProgram.h"
+#include "Sprite.h"
+#include "Timeframe.h"
+
+#include <GL/glew.h>
+
+#include <array>
+
+class Velmora : public vexel::Demo {
+public:
+    // Sets the GL state that holds for the whole show.
+    Velmora(int w, int h);
+
+    // Loads config.txt and builds the six scenes in timeline order.
+    void init() override;
+};
+
+// Eye point and the four "tinyplanet" parameters of TerrainAndCars at one demo time.
+struct PlanetFrame {
+    std::array<double, 3> pos;
+    float param1;
+    float param2;
+    float param3;
+    float param4;
+};
+
+// The TerrainAndCars timetable: the first branch whose window holds `time` wins, all bounds strict.
+PlanetFrame planetTimetable(double time);
+
+// Intro's eye on its circle around the cars, from absolute demo time.
+std::array<double, 3> introEye(double time);
+// WholeWorld's eye, 60 units out and 30 up, from the scene time rtime.
+std::array<double, 3> wholeWorldEye(double rtime);
+// ToInfinity's eye, from the scene time s; its up vector is the x axis.
+std::array<double, 3> toInfinityEye(double s);
+// CarDrop's terrain shift towards the viewer along z, from the scene time s.
+double carDropSlide(double s);
+// CarDrop's fall of the cars and wheels along y (zero, then negative), from the scene time s.
+double carDropDrop(double s);
+
+class Title : public vexel::Timeframe {
+public:
+    explicit Title(vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::ShaderProgram* simple;
+    vexel::Sprite* screenquad; // owned, never deleted
+    GLuint title1;
+    GLuint title2;
+};
+
+class Intro : public vexel::Timeframe {
+public:
+    Intro(int w, int h, vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::ShaderProgram* wireframe;
+    vexel::ShaderProgram* simple;
+    vexel::Mesh3D* terrain;
+    vexel::Mesh3D* charger;
+    vexel::Mesh3D* toycar;
+    vexel::Mesh3D* wheel;
+    vexel::Mesh3D* skybox;
+    vexel::Matrix pmatrix;
+    unsigned int stars;
+
+    void geometry(vexel::Matrix camera);
+};
+
+class TerrainAndCars : public vexel::Timeframe {
+public:
+    TerrainAndCars(int w, int h, vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::ShaderProgram* wireframe;
+    vexel::ShaderProgram* simple;
+    vexel::ShaderProgram* tinyplanet;
+    vexel::Mesh3D* terrain;
+    vexel::Mesh3D* charger;
+    vexel::Mesh3D* toycar;
+    vexel::Mesh3D* wheel;
+    vexel::Mesh3D* skybox;
+    vexel::Matrix pmatrix;
+    vexel::CubeMap* cubemap; // owned, never deleted
+    unsigned int stars;
+    vexel::Sprite* screenquad; // owned, never deleted
+
+    // Draws the world once for the scene time `time` (seconds since start).
+    void geometry(double time, vexel::Matrix camera);
+};
+
+class CarDrop : public vexel::Timeframe {
+public:
+    CarDrop(int w, int h, vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::ShaderProgram* wireframe;
+    vexel::ShaderProgram* simple;
+    vexel::Mesh3D* terrain;
+    vexel::Mesh3D* charger;
+    vexel::Mesh3D* toycar;
+    vexel::Mesh3D* wheel;
+    vexel::Mesh3D* skybox;
+    vexel::Matrix pmatrix;
+    GLuint stars;
+};
+
+class WholeWorld : public vexel::Timeframe {
+public:
+    WholeWorld(int w, int h, vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::Mesh3D* turtle;
+    vexel::Mesh3D* terrain;
+    vexel::Mesh3D* charger;
+    vexel::Mesh3D* toycar;
+    vexel::Mesh3D* skybox;
+    vexel::Matrix pmatrix;
+    vexel::ShaderProgram* wireframe;
+    vexel::ShaderProgram* simple;
+    vexel::ShaderProgram* title;
+    unsigned int poet;
+    unsigned int stars;
+    vexel::Sprite* screenquad; // owned, never deleted
+};
+
+class ToInfinity : public vexel::Timeframe {
+public:
+    ToInfinity(int w, int h, vexel::Config* c);
+    void show(double time) override;
+
+private:
+    vexel::Mesh3D* charger;
+    vexel::Mesh3D* toycar;
+    vexel::Mesh3D* wheel;
+    vexel::Matrix pmatrix;
+    vexel::ShaderProgram* wireframe;
+    vexel::ShaderProgram* starshader;
+    vexel::CircParticle* stars; // owned, never deleted
+};

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test under a private Xvfb display.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/setup.sh
+ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool \
+    glslang-tools lame sox ffmpeg fonts-dejavu-core
+build_project -DSKORVANE_TESTS=ON -DSKORVANE_TOOLS=ON
+
+display=90
+while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do display=$((display + 1)); done
+Xvfb ":${display}" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display}" ] && break; sleep 0.1; done
+export DISPLAY=":${display}" SDL_AUDIODRIVER=dummy
+
+status=0
+(cd build && ctest --output-on-failure -j2) | tee build/ctest.log || status=1
+summary=$(grep -E "tests passed, [0-9]+ tests failed out of" build/ctest.log | tail -1 || true)
+passed=$(sed -nE 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/p' <<<"$summary")
+if [ -n "$passed" ]; then
+    read -r total failed <<<"$passed"
+    echo "Skorvane tests: $((total - failed)) passed, ${failed} failed, ${total} in all."
+else
+    echo "Skorvane tests: ctest did not run to the end."
+    status=1
+fi
+exit $status

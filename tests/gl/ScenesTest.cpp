@@ -1,0 +1,451 @@
+// Velmora's timeline and its six scenes, drawn with the assets of config.txt into a 640 x 360 target
+// that stands in for the window.
+#include "velmora.h"
+
+#include "Capture.h"
+#include "GLTest.h"
+#include "TempDir.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int width = 640;
+const int height = 360;
+
+struct DrawCall {
+    GLenum mode;
+    GLuint program;
+    GLuint vao;
+    GLuint framebuffer;
+};
+
+std::vector<DrawCall> draws;
+
+void record(GLenum mode) {
+    GLint program = 0, vao = 0, framebuffer = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vao);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    draws.push_back({mode, GLuint(program), GLuint(vao), GLuint(framebuffer)});
+}
+
+template <typename Fn>
+Fn driverEntry(const char* name) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// The engine linked into this test resolves its draw calls to these rather than to libGL's:
+// each draw is logged with the program, vertex array and framebuffer in use, then passed on.
+extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
+    static auto driver = driverEntry<void (*)(GLenum, GLsizei, GLenum, const void*)>("glDrawElements");
+    record(mode);
+    driver(mode, count, type, indices);
+}
+
+extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+    static auto driver = driverEntry<void (*)(GLenum, GLint, GLsizei)>("glDrawArrays");
+    record(mode);
+    driver(mode, first, count);
+}
+
+namespace {
+
+// While a test runs, framebuffer 0 (the window) means the test's own target, so that TerrainAndCars'
+// return to the window lands where the test reads back.
+PFNGLBINDFRAMEBUFFERPROC driverBindFramebuffer = nullptr;
+GLuint screen = 0;
+
+void GLAPIENTRY bindScreen(GLenum target, GLuint framebuffer) {
+    driverBindFramebuffer(target, framebuffer == 0 ? screen : framebuffer);
+}
+
+using Pixels = std::vector<std::uint8_t>;
+
+class Probe : public Velmora {
+public:
+    Probe() : Velmora(width, height) {}
+    const std::vector<vexel::Timeframe*>& scenes() const { return timeframes; }
+};
+
+// Scenes built one by one from a registry of the test's own, so that draws can be named.
+struct Show {
+    vexel::Config* registry;
+    Title* title;
+    Intro* intro;
+    TerrainAndCars* terrainAndCars;
+    CarDrop* carDrop;
+    WholeWorld* wholeWorld;
+    ToInfinity* toInfinity;
+    std::map<GLuint, std::string> programs;
+    std::map<GLuint, std::string> meshes;
+};
+
+} // namespace
+
+class ScenesTest : public GLTest {
+protected:
+    void SetUp() override {
+        screen = makeTarget(width, height);
+        driverBindFramebuffer = __glewBindFramebuffer;
+        __glewBindFramebuffer = bindScreen;
+    }
+
+    void TearDown() override {
+        __glewBindFramebuffer = driverBindFramebuffer;
+        freeTarget(screen);
+    }
+
+    // Velmora as main builds it: the constructor sets the show's GL state, init() loads config.txt.
+    static Probe* velmora() {
+        static Probe* demo = nullptr;
+        if (!demo) {
+            demo = new Probe();
+            demo->init();
+        }
+        return demo;
+    }
+
+    static Show& show() {
+        static Show* built = nullptr;
+        if (!built) built = build();
+        return *built;
+    }
+
+    // Fills the target with a colour no scene clears to, then shows the demo at `time`.
+    static Pixels showOverSentinel(double time) {
+        glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        draws.clear();
+        velmora()->show(time);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return readPixels(width, height);
+    }
+
+    static Pixels frame(vexel::Timeframe* scene, double time) {
+        draws.clear();
+        scene->show(time);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return readPixels(width, height);
+    }
+
+    // "program mesh" for every draw of the last frame, marked when it went to an off-screen target.
+    static std::vector<std::string> drawnNames() {
+        std::vector<std::string> names;
+        for (const DrawCall& call : draws) {
+            std::string mesh = call.mode == GL_TRIANGLE_FAN ? "quad"
+                               : call.mode == GL_POINTS     ? "points"
+                                                            : show().meshes[call.vao];
+            std::string name = show().programs[call.program] + " " + mesh;
+            names.push_back(call.framebuffer == screen ? name : name + " offscreen");
+        }
+        return names;
+    }
+
+private:
+    static Show* build() {
+        new Velmora(width, height);
+        Show* s = new Show();
+        s->registry = new vexel::Config("config.txt");
+        for (const char* name : {"title", "wireframe", "simple", "tinyplanet", "star"})
+            s->programs[s->registry->getShader(name)->getProgramID()] = name;
+        s->registry->getShader("wireframe")->use();
+        for (const char* name : {"terrain", "skybox", "charger", "toycar", "wheel", "turtle"}) {
+            draws.clear();
+            s->registry->getModel(name)->draw();
+            s->meshes[draws.at(0).vao] = name;
+        }
+        s->title = new Title(s->registry);
+        s->intro = new Intro(width, height, s->registry);
+        s->terrainAndCars = new TerrainAndCars(width, height, s->registry);
+        s->carDrop = new CarDrop(width, height, s->registry);
+        s->wholeWorld = new WholeWorld(width, height, s->registry);
+        s->toInfinity = new ToInfinity(width, height, s->registry);
+        return s;
+    }
+};
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names repeat(const Names& names, int times) {
+    Names all;
+    for (int i = 0; i < times; i++) all.insert(all.end(), names.begin(), names.end());
+    return all;
+}
+
+Names operator+(Names a, const Names& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Ten tiles, the toy car and its wheels, the charger and its wheels, the sky.
+Names worldPass(const std::string& where) {
+    return repeat({"wireframe terrain" + where}, 10) + Names{"wireframe toycar" + where} +
+           repeat({"wireframe wheel" + where}, 4) + Names{"wireframe charger" + where} +
+           repeat({"wireframe wheel" + where}, 4) + Names{"simple skybox" + where};
+}
+
+} // namespace
+
+TEST_F(ScenesTest, WindowsAbutInTimelineOrder) {
+    const auto& scenes = velmora()->scenes();
+    ASSERT_EQ(6u, scenes.size());
+    EXPECT_NE(nullptr, dynamic_cast<Title*>(scenes[0]));
+    EXPECT_NE(nullptr, dynamic_cast<Intro*>(scenes[1]));
+    EXPECT_NE(nullptr, dynamic_cast<TerrainAndCars*>(scenes[2]));
+    EXPECT_NE(nullptr, dynamic_cast<CarDrop*>(scenes[3]));
+    EXPECT_NE(nullptr, dynamic_cast<WholeWorld*>(scenes[4]));
+    EXPECT_NE(nullptr, dynamic_cast<ToInfinity*>(scenes[5]));
+    EXPECT_EQ(0.0, scenes[0]->start);
+    for (int i = 0; i < 5; i++) EXPECT_EQ(scenes[i]->end, scenes[i + 1]->start) << "after scene " << i;
+    EXPECT_EQ(100.0, scenes[5]->end);
+    EXPECT_EQ(47553 / 1000.0, scenes[2]->end);
+    EXPECT_EQ(54195 / 1000.0, scenes[3]->end);
+    EXPECT_EQ(70536 / 1000.0, scenes[4]->end);
+}
+
+TEST_F(ScenesTest, FramesAtTheEdgesDrawNoScene) {
+    for (int ms : {0, 6000, 12000, 47553, 54195, 70536, 100000, 120000}) {
+        SCOPED_TRACE(ms);
+        Pixels pixels = showOverSentinel(ms / 1000.0);
+        EXPECT_TRUE(draws.empty());
+        EXPECT_EQ((std::vector<int>{51, 102, 153, 255}),
+                  (std::vector<int>{pixels[0], pixels[1], pixels[2], pixels[3]}));
+    }
+}
+
+TEST_F(ScenesTest, OneMillisecondEitherSideOfSixSecondsDrawsOneScene) {
+    showOverSentinel(5.999);
+    ASSERT_EQ(1u, draws.size());
+    EXPECT_EQ(GLenum(GL_TRIANGLE_FAN), draws[0].mode);
+
+    showOverSentinel(6.001);
+    // Ten tiles, two cars, eight wheels and the sky.
+    ASSERT_EQ(21u, draws.size());
+    for (const DrawCall& call : draws) EXPECT_EQ(GLenum(GL_TRIANGLES), call.mode);
+}
+
+TEST_F(ScenesTest, EachSceneDrawsItsPartsInOrder) {
+    frame(show().title, 1.0);
+    EXPECT_EQ(Names{"title quad"}, drawnNames());
+
+    frame(show().intro, 9.0);
+    EXPECT_EQ(worldPass(""), drawnNames());
+
+    frame(show().terrainAndCars, 20.0);
+    EXPECT_EQ(repeat(worldPass(" offscreen"), 6) + Names{"tinyplanet quad"}, drawnNames());
+
+    frame(show().carDrop, 50.0);
+    EXPECT_EQ((Names{"wireframe terrain", "wireframe charger", "wireframe toycar"} +
+               repeat({"wireframe wheel"}, 8) + Names{"simple skybox"}),
+              drawnNames());
+
+    frame(show().wholeWorld, 60.0);
+    EXPECT_EQ((Names{"wireframe turtle", "wireframe terrain", "wireframe charger", "wireframe toycar",
+                     "simple skybox", "title quad"}),
+              drawnNames());
+
+    frame(show().toInfinity, 80.0);
+    EXPECT_EQ(Names{"wireframe toycar"} + repeat({"wireframe wheel"}, 4) + Names{"wireframe charger"} +
+                  repeat({"wireframe wheel"}, 4) + Names{"star points"},
+              drawnNames());
+}
+
+TEST_F(ScenesTest, TinyPlanetHoldsTheTimetableAt20Seconds) {
+    frame(show().terrainAndCars, 20.0);
+    GLuint program = show().registry->getShader("tinyplanet")->getProgramID();
+    std::vector<float> values;
+    for (const char* name : {"param1", "param2", "param3", "param4"}) {
+        GLint location = glGetUniformLocation(program, name);
+        EXPECT_NE(-1, location) << name << " is not an active uniform of tinyplanet";
+        float value = -1.0f;
+        glGetUniformfv(program, location, &value);
+        values.push_back(value);
+    }
+    EXPECT_FLOAT_EQ(1.0f, values[0]);
+    EXPECT_FLOAT_EQ(2.1592975f, values[1]);
+    EXPECT_FLOAT_EQ(0.5f, values[2]);
+    EXPECT_EQ(1.49f, values[3]);
+}
+
+TEST_F(ScenesTest, MissingModelStopsStartUpNamingSceneAndKey) {
+    TempDir dir;
+    std::string triangle = dir.write("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    auto registryWithout = [&](const std::string& missing) {
+        std::string lines;
+        for (std::string key : {"terrain", "skybox", "charger", "toycar", "wheel", "turtle"})
+            if (key != missing) lines += "Mesh " + key + " " + triangle + "\n";
+        return new vexel::Config(dir.write("config.txt", lines).c_str());
+    };
+    auto expectStop = [&](const std::string& scene, const std::string& key, auto construct) {
+        vexel::Config* registry = registryWithout(key);
+        std::string printed = captureStdout([&] { EXPECT_THROW(construct(registry), std::out_of_range); });
+        EXPECT_EQ(scene + " needs model \"" + key + "\", but config.txt files no Mesh by that name\n", printed);
+    };
+    expectStop("Intro", "wheel", [](vexel::Config* c) { new Intro(width, height, c); });
+    expectStop("TerrainAndCars", "skybox", [](vexel::Config* c) { new TerrainAndCars(width, height, c); });
+    expectStop("CarDrop", "terrain", [](vexel::Config* c) { new CarDrop(width, height, c); });
+    expectStop("WholeWorld", "turtle", [](vexel::Config* c) { new WholeWorld(width, height, c); });
+    expectStop("ToInfinity", "toycar", [](vexel::Config* c) { new ToInfinity(width, height, c); });
+}
+
+namespace {
+
+// A rectangle of the screen in pixels, x to the right and y downwards from the top-left corner.
+struct Area {
+    int left, top, right, bottom;
+};
+const Area wholeScreen = {0, 0, width, height};
+
+using Kind = bool (*)(int r, int g, int b);
+
+// The terrain's cyan wire, mostly thinner than a pixel here and so blended into the fill.
+bool cyanWire(int r, int g, int b) { return r < 90 && g > 110 && b > 110; }
+bool terrainFill(int r, int g, int b) { return std::abs(r - 12) < 12 && std::abs(g - 37) < 12 && std::abs(b - 59) < 12; }
+bool carFill(int r, int g, int b) { return g > 180 && r < 100 && b < 100; }
+// The cars' red wire is thinner than a pixel at this size, so it shows blended into the green.
+bool carWire(int r, int g, int b) { return r > 120 && r > g + 40 && b < 60; }
+// Stars, the title lettering and the overlay text: light and not tinted cyan.
+bool bright(int r, int g, int b) { return r > 100 && g > 100 && b > 100; }
+
+// Share of the pixels in `area` that are of `kind`.
+double share(const Pixels& pixels, Kind kind, Area area = wholeScreen) {
+    int hits = 0;
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++) {
+            const std::uint8_t* p = &pixels[(std::size_t(height - 1 - y) * width + x) * 4];
+            hits += kind(p[0], p[1], p[2]);
+        }
+    return double(hits) / ((area.right - area.left) * (area.bottom - area.top));
+}
+
+} // namespace
+
+namespace {
+
+// Bounding box and centre of the pixels of the terrain (fill or wire).
+struct Extent {
+    int left = width, top = height, right = -1, bottom = -1;
+    double x = 0.0, y = 0.0;
+};
+
+Extent terrainExtent(const Pixels& pixels) {
+    Extent e;
+    int count = 0;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const std::uint8_t* p = &pixels[(std::size_t(height - 1 - y) * width + x) * 4];
+            if (!terrainFill(p[0], p[1], p[2]) && !cyanWire(p[0], p[1], p[2])) continue;
+            e.left = std::min(e.left, x);
+            e.right = std::max(e.right, x);
+            e.top = std::min(e.top, y);
+            e.bottom = std::max(e.bottom, y);
+            e.x += x;
+            e.y += y;
+            count++;
+        }
+    if (count) e.x /= count, e.y /= count;
+    return e;
+}
+
+} // namespace
+
+// The frame checks below count pixels of a kind in an area; each bound sits at about half (or, for
+// an absence, well under a tenth) of what the assets of config.txt give, so small asset changes pass
+// and a wrong transform, face or draw order does not.
+
+TEST_F(ScenesTest, TitleSwitchesImagesAtThreeSeconds) {
+    Pixels first = frame(show().title, 2.999);
+    Pixels second = frame(show().title, 3.0);
+    EXPECT_GT(share(first, bright), 0.005);
+    EXPECT_GT(share(second, bright), 0.005);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(second, frame(show().title, 5.999));
+}
+
+TEST_F(ScenesTest, IntroShowsCyanTerrainRedOverGreenCarsAndStars) {
+    Pixels pixels = frame(show().intro, 9.0);
+    EXPECT_GT(share(pixels, cyanWire), 0.05);
+    EXPECT_GT(share(pixels, terrainFill), 0.25);
+    const Area cars = {100, 180, 540, 300};
+    EXPECT_GT(share(pixels, carFill, cars), 0.04);
+    EXPECT_GT(share(pixels, carWire, cars), 0.04);
+    EXPECT_GT(share(pixels, bright, {100, 0, 540, 60}), 0.002);
+}
+
+TEST_F(ScenesTest, TerrainAndCarsBendsTheWorldIntoARoundPlanet) {
+    Pixels pixels = frame(show().terrainAndCars, 15.0);
+    // The ground below the eye in the middle, the horizon around it, the sky in the corners.
+    Extent planet = terrainExtent(pixels);
+    EXPECT_NEAR(width / 2, planet.x, 25.0);
+    EXPECT_NEAR(height / 2, planet.y, 25.0);
+    EXPECT_NEAR(width / 2, (planet.left + planet.right) / 2, 25);
+    EXPECT_NEAR(height / 2, (planet.top + planet.bottom) / 2, 25);
+    for (int size : {planet.right - planet.left, planet.bottom - planet.top}) {
+        EXPECT_GT(size, 150);
+        EXPECT_LT(size, 320);
+    }
+    // No face out of place: a ring well inside the horizon is ground all round.
+    int ground = 0;
+    for (int degrees = 0; degrees < 360; degrees += 5) {
+        double angle = degrees * 3.141592653589793 / 180.0;
+        int x = int(width / 2 + 60.0 * std::cos(angle)), y = int(height / 2 + 60.0 * std::sin(angle));
+        const std::uint8_t* p = &pixels[(std::size_t(height - 1 - y) * width + x) * 4];
+        ground += terrainFill(p[0], p[1], p[2]) || cyanWire(p[0], p[1], p[2]);
+    }
+    EXPECT_EQ(72, ground);
+    for (Area corner : {Area{0, 0, 80, 60}, Area{560, 0, 640, 60}, Area{0, 300, 80, 360}, Area{560, 300, 640, 360}})
+        EXPECT_EQ(0.0, share(pixels, terrainFill, corner));
+    EXPECT_GT(share(pixels, bright, {0, 0, width, 60}), 0.0015);
+    // The cars stand upright on the rim, straight ahead of the eye.
+    EXPECT_GT(share(pixels, carWire, {240, 70, 400, 140}), 0.005);
+    EXPECT_EQ(0.0, share(pixels, carWire, {0, height / 2, width, height}));
+}
+
+TEST_F(ScenesTest, CarDropLosesTheCarsBelowTheFrame) {
+    Pixels early = frame(show().carDrop, 48.0);
+    Pixels late = frame(show().carDrop, 54.0);
+    EXPECT_GT(share(early, cyanWire), 0.025);
+    EXPECT_GT(share(late, cyanWire), 0.008);
+    EXPECT_GT(share(early, carFill), 0.0007);
+    EXPECT_GT(share(early, carWire), 0.002);
+    EXPECT_EQ(0.0, share(late, carFill));
+    EXPECT_EQ(0.0, share(late, carWire));
+}
+
+TEST_F(ScenesTest, WholeWorldRaisesTheOverlayOverTheTurtle) {
+    Pixels before = frame(show().wholeWorld, 55.0);
+    Pixels risen = frame(show().wholeWorld, 64.0);
+    EXPECT_GT(share(before, cyanWire), 0.03);
+    EXPECT_GT(share(risen, cyanWire), 0.03);
+    const Area poem = {0, 200, 400, 360};
+    EXPECT_LT(share(before, bright, poem), 0.005);
+    EXPECT_GT(share(risen, bright, poem), 0.03);
+    // Where the poem crosses the turtle, the letters are on top.
+    EXPECT_GT(share(risen, bright, {200, 210, 400, 245}), 0.025);
+}
+
+TEST_F(ScenesTest, ToInfinityStreamsStarsPastTheCars) {
+    // Later than any other test shows it: the emitter keeps its state from frame to frame.
+    for (double time : {90.0, 99.5}) {
+        SCOPED_TRACE(time);
+        Pixels pixels = frame(show().toInfinity, time);
+        EXPECT_GT(share(pixels, carFill), 0.008);
+        EXPECT_GT(share(pixels, bright), 0.001);
+        for (Area quarter : {Area{0, 0, 320, 180}, Area{320, 0, 640, 180}, Area{0, 180, 320, 360},
+                             Area{320, 180, 640, 360}})
+            EXPECT_GT(share(pixels, bright, quarter), 0.0007);
+    }
+}

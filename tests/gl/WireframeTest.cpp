@@ -1,0 +1,100 @@
+// The "wireframe" program: wires one to two pixels wide at 1080 lines, finer as WIN_SCALE grows,
+// and no streaks from triangles that reach behind the eye.
+#include "Matrix.h"
+#include "ShaderProgram.h"
+
+#include "Capture.h"
+#include "GLTest.h"
+#include "Triangles.h"
+
+#include <vector>
+
+namespace {
+
+const int WIDTH = 96;
+const int HEIGHT = 1080;
+
+// Wire colour is white over a black fill, so the red channel is the wire's coverage.
+std::vector<float> columnCoverage(const std::vector<std::uint8_t>& pixels, int column) {
+    std::vector<float> coverage(HEIGHT);
+    for (int row = 0; row < HEIGHT; ++row) coverage[row] = pixels[4 * (row * WIDTH + column)] / 255.0f;
+    return coverage;
+}
+
+float sum(const std::vector<float>& values, int from, int to) {
+    float total = 0;
+    for (int i = from; i < to; ++i) total += values[i];
+    return total;
+}
+
+} // namespace
+
+class WireframeTest : public GLTest {
+protected:
+    static void SetUpTestSuite() {
+        GLTest::SetUpTestSuite();
+        program = new vexel::ShaderProgram();
+        EXPECT_EQ("", captureStdout([] {
+            program->addShader("data/shaders/wireframe.frag", GL_FRAGMENT_SHADER);
+            program->addShader("data/shaders/wireframe.vert", GL_VERTEX_SHADER);
+            program->addShader("data/shaders/wireframe.geom", GL_GEOMETRY_SHADER);
+            program->compile();
+        }));
+    }
+
+    static std::vector<std::uint8_t> render(vexel::Matrix m, float winScale, const std::vector<float>& corners) {
+        GLuint fbo = makeTarget(WIDTH, HEIGHT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        program->use();
+        program->setParam("pmatrix", m);
+        program->setParam("WIRE_COL", 1.0f, 1.0f, 1.0f);
+        program->setParam("FILL_COL", 0.0f, 0.0f, 0.0f);
+        program->setParam("WIN_SCALE", winScale, winScale);
+        drawTriangles(corners);
+        std::vector<std::uint8_t> pixels = readPixels(WIDTH, HEIGHT);
+        freeTarget(fbo);
+        return pixels;
+    }
+
+    static vexel::ShaderProgram* program;
+};
+
+vexel::ShaderProgram* WireframeTest::program = nullptr;
+
+TEST_F(WireframeTest, SharedEdgeWireIsOneToTwoPixelsAndFinerAtLargerScale) {
+    // Two triangles meeting along the screen's horizontal midline; their other edges lie far
+    // outside the target.
+    const std::vector<float> band = {-10, 0, 0, 10, 0, 0, 0, 10, 0, -10, 0, 0, 0, -10, 0, 10, 0, 0};
+    vexel::Matrix identity;
+    identity.scale(1, 1, 1);
+    float widths[2];
+    for (int i = 0; i < 2; ++i) {
+        std::vector<float> coverage = columnCoverage(render(identity, i == 0 ? 12.0f : 40.0f, band), WIDTH / 2);
+        widths[i] = sum(coverage, 0, HEIGHT);
+        EXPECT_FLOAT_EQ(widths[i], sum(coverage, HEIGHT / 2 - 3, HEIGHT / 2 + 3)) << "wire away from the edge";
+    }
+    EXPECT_GE(widths[0], 1.5f);
+    EXPECT_LE(widths[0], 2.5f);
+    EXPECT_GE(widths[1], 0.8f);
+    EXPECT_LT(widths[1], widths[0] - 0.5f);
+}
+
+TEST_F(WireframeTest, TriangleReachingBehindTheEyeShowsOnlyItsVisibleEdges) {
+    // The eye at the origin looks down -z; the floor triangle's third corner is behind it.
+    const std::vector<float> floor = {-1, -1, -5, 1, -1, -5, 0, -1, 5};
+    vexel::Matrix projection;
+    projection.perspective(35.0, double(WIDTH) / HEIGHT, 0.1, 1500.0);
+    std::vector<std::uint8_t> pixels = render(projection, 12.0f, floor);
+
+    // Down the centre column: fill from the bottom row up to the far edge, whose wire (half
+    // of one, the edge being a silhouette) is the only one; the two edges running towards the
+    // eye leave the target through its sides.
+    int top = -1;
+    for (int row = 0; row < HEIGHT; ++row)
+        if (pixels[4 * (row * WIDTH + WIDTH / 2) + 3] == 255) top = row;
+    ASSERT_GT(top, HEIGHT / 8);
+    EXPECT_EQ(255, pixels[4 * (WIDTH / 2) + 3]) << "the floor reaches the bottom row";
+    std::vector<float> coverage = columnCoverage(pixels, WIDTH / 2);
+    EXPECT_GT(sum(coverage, top - 2, top + 1), 0.3f);
+    EXPECT_FLOAT_EQ(0.0f, sum(coverage, 0, top - 2));
+}
