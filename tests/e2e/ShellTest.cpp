@@ -55,12 +55,15 @@ public:
 class Skorvane {
 public:
     explicit Skorvane(const fs::path& workdir, const char* extraEnv = nullptr) {
-        output = workdir / "stdout.txt";
+        static int runs = 0;
+        output = fs::temp_directory_path() /
+                 ("skorvane-e2e-" + std::to_string(getpid()) + "-" + std::to_string(runs++) + ".txt");
         pid = fork();
         if (pid == 0) {
             if (chdir(workdir.c_str()) != 0) _exit(127);
             FILE* out = std::freopen(output.c_str(), "w", stdout);
             if (!out) _exit(127);
+            dup2(fileno(stdout), fileno(stderr));
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (extraEnv) putenv(const_cast<char*>(extraEnv));
             execl(SKORVANE_BINARY_DIR "/bin/skorvane", "skorvane", static_cast<char*>(nullptr));
@@ -72,6 +75,7 @@ public:
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
+        fs::remove(output);
     }
 
     // Waits up to `limit` seconds for the exit; returns the exit status or -1 if still running.
@@ -168,4 +172,15 @@ TEST(Shell, ReportsMissingFilesAndExitsNonZero) {
     Skorvane show(noConfig.root);
     EXPECT_EQ(1, show.wait(30.0));
     EXPECT_NE(std::string::npos, show.printed().find("config.txt")) << show.printed();
+}
+
+TEST(Shell, PlaysTheWholeShowWithoutGLErrors) {
+    // The real track and assets, from the repository itself; Mesa reports any GL error it sees.
+    Skorvane show(SKORVANE_SOURCE_DIR, "MESA_DEBUG=1");
+    auto started = Clock::now();
+    int status = show.wait(170.0);
+    double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    EXPECT_EQ(0, status);
+    EXPECT_GT(seconds, 100.5);
+    EXPECT_EQ("", show.printed());
 }

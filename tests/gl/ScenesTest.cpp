@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -25,6 +26,7 @@ struct DrawCall {
     GLuint program;
     GLuint vao;
     GLuint framebuffer;
+    std::array<float, 16> pmatrix; // the program's "pmatrix" at the draw, zeros where it has none
 };
 
 std::vector<DrawCall> draws;
@@ -34,7 +36,10 @@ void record(GLenum mode) {
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vao);
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
-    draws.push_back({mode, GLuint(program), GLuint(vao), GLuint(framebuffer)});
+    std::array<float, 16> pmatrix{};
+    GLint location = glGetUniformLocation(program, "pmatrix");
+    if (location != -1) glGetUniformfv(program, location, pmatrix.data());
+    draws.push_back({mode, GLuint(program), GLuint(vao), GLuint(framebuffer), pmatrix});
 }
 
 template <typename Fn>
@@ -115,6 +120,7 @@ protected:
         return demo;
     }
 
+    // The scenes, built once per process; ToInfinity's emitter keeps its state from frame to frame.
     static Show& show() {
         static Show* built = nullptr;
         if (!built) built = build();
@@ -132,6 +138,7 @@ protected:
         return readPixels(width, height);
     }
 
+    // Shows one scene at `time` and returns the screen, bottom row first.
     static Pixels frame(vexel::Timeframe* scene, double time) {
         draws.clear();
         scene->show(time);
@@ -154,11 +161,12 @@ protected:
 
 private:
     static Show* build() {
-        new Velmora(width, height);
+        new Velmora(width, height); // for the GL state its constructor sets
         Show* s = new Show();
         s->registry = new vexel::Config("config.txt");
         for (const char* name : {"title", "wireframe", "simple", "tinyplanet", "star"})
             s->programs[s->registry->getShader(name)->getProgramID()] = name;
+        // Learn each mesh's vertex array by drawing it once.
         s->registry->getShader("wireframe")->use();
         for (const char* name : {"terrain", "skybox", "charger", "toycar", "wheel", "turtle"}) {
             draws.clear();
@@ -263,6 +271,86 @@ TEST_F(ScenesTest, EachSceneDrawsItsPartsInOrder) {
               drawnNames());
 }
 
+namespace {
+
+struct Place {
+    double x, y, z;
+};
+
+// Where the uploaded (column-major) matrix takes a point, after the perspective divide.
+std::array<double, 3> project(const std::array<float, 16>& m, Place p) {
+    double clip[4];
+    for (int r = 0; r < 4; r++) clip[r] = m[r] * p.x + m[4 + r] * p.y + m[8 + r] * p.z + m[12 + r];
+    return {clip[0] / clip[3], clip[1] / clip[3], clip[2] / clip[3]};
+}
+
+// Each mesh's own origin must land where camera and projection alone, the matrix of `reference`
+// (the sky's or the stars'), take its place in the world: this catches transforms multiplied in
+// the wrong order, since turning after placing moves the origin.
+void expectPlaced(const std::vector<DrawCall>& calls, const DrawCall& reference, const std::vector<Place>& places) {
+    ASSERT_EQ(places.size(), calls.size());
+    for (std::size_t i = 0; i < places.size(); i++) {
+        std::array<double, 3> actual = project(calls[i].pmatrix, {0.0, 0.0, 0.0});
+        std::array<double, 3> expected = project(reference.pmatrix, places[i]);
+        for (int k = 0; k < 3; k++) EXPECT_NEAR(expected[k], actual[k], 2e-3) << "draw " << i << ", axis " << k;
+    }
+}
+
+std::vector<Place> wheelPlaces(double y, double zSign, int first) {
+    const double xz[8][2] = {{-3.2, 43.0}, {-3.2, 45.4}, {-4.8, 43.0}, {-4.8, 45.4},
+                             {4.9, 40.82}, {4.9, 46.6},  {2.0, 40.82}, {2.0, 46.6}};
+    std::vector<Place> places;
+    for (int k = first; k < first + 4; k++) places.push_back({xz[k][0], y, zSign * xz[k][1]});
+    return places;
+}
+
+std::vector<Place> parkedCars() {
+    std::vector<Place> places = {{-10.0, 0.0, 44.0}};
+    for (Place p : wheelPlaces(0.6, 1.0, 0)) places.push_back(p);
+    places.push_back({3.5, 0.0, 44.0});
+    for (Place p : wheelPlaces(0.6, 1.0, 4)) places.push_back(p);
+    return places;
+}
+
+std::vector<Place> terrainRow(double shift) {
+    std::vector<Place> places;
+    for (int i = -5; i <= 4; i++) places.push_back({0.0, 0.0, shift + 132.0 * i});
+    return places;
+}
+
+std::vector<Place> operator+(std::vector<Place> a, const std::vector<Place>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<DrawCall> slice(std::size_t from, std::size_t to) {
+    return std::vector<DrawCall>(draws.begin() + from, draws.begin() + to);
+}
+
+} // namespace
+
+TEST_F(ScenesTest, EveryMeshLandsAtItsPlace) {
+    frame(show().intro, 9.0);
+    expectPlaced(slice(0, 20), draws.at(20), terrainRow(0.0) + parkedCars());
+
+    // The first cube face, at scene time 3.5.
+    frame(show().terrainAndCars, 15.5);
+    expectPlaced(slice(0, 20), draws.at(20), terrainRow(70.0) + parkedCars());
+
+    frame(show().carDrop, 53.0);
+    double y = -30.0 * (53.0 - 47.553 - 2.621);
+    expectPlaced(slice(0, 11), draws.at(11),
+                 std::vector<Place>{{0.0, 0.0, 40.0}, {3.5, y, -44.0}, {-10.0, y, -44.0}} +
+                     wheelPlaces(0.6 + y, -1.0, 0) + wheelPlaces(0.6 + y, -1.0, 4));
+
+    frame(show().wholeWorld, 60.0);
+    double height = 9.0 - (60.0 - 54.195);
+    expectPlaced(slice(0, 4), draws.at(4), {{0.0, 0.0, 0.0}, {0.0, 9.6, 0.0}, {0.0, height, -12.0}, {-2.0, height, -12.0}});
+
+    frame(show().toInfinity, 80.0);
+    expectPlaced(slice(0, 10), draws.at(10), parkedCars());
+}
+
 TEST_F(ScenesTest, TinyPlanetHoldsTheTimetableAt20Seconds) {
     frame(show().terrainAndCars, 20.0);
     GLuint program = show().registry->getShader("tinyplanet")->getProgramID();
@@ -317,6 +405,8 @@ bool terrainFill(int r, int g, int b) { return std::abs(r - 12) < 12 && std::abs
 bool carFill(int r, int g, int b) { return g > 180 && r < 100 && b < 100; }
 // The cars' red wire is thinner than a pixel at this size, so it shows blended into the green.
 bool carWire(int r, int g, int b) { return r > 120 && r > g + 40 && b < 60; }
+// The terrain, fill or wire or a blend of the two: blue-green well above its red.
+bool ground(int r, int g, int b) { return b >= r + 30 && g >= r + 15; }
 // Stars, the title lettering and the overlay text: light and not tinted cyan.
 bool bright(int r, int g, int b) { return r > 100 && g > 100 && b > 100; }
 
@@ -335,19 +425,19 @@ double share(const Pixels& pixels, Kind kind, Area area = wholeScreen) {
 
 namespace {
 
-// Bounding box and centre of the pixels of the terrain (fill or wire).
+// Bounding box and centre of the pixels of `kind`.
 struct Extent {
     int left = width, top = height, right = -1, bottom = -1;
     double x = 0.0, y = 0.0;
 };
 
-Extent terrainExtent(const Pixels& pixels) {
+Extent extentOf(const Pixels& pixels, Kind kind) {
     Extent e;
     int count = 0;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
             const std::uint8_t* p = &pixels[(std::size_t(height - 1 - y) * width + x) * 4];
-            if (!terrainFill(p[0], p[1], p[2]) && !cyanWire(p[0], p[1], p[2])) continue;
+            if (!kind(p[0], p[1], p[2])) continue;
             e.left = std::min(e.left, x);
             e.right = std::max(e.right, x);
             e.top = std::min(e.top, y);
@@ -388,7 +478,7 @@ TEST_F(ScenesTest, IntroShowsCyanTerrainRedOverGreenCarsAndStars) {
 TEST_F(ScenesTest, TerrainAndCarsBendsTheWorldIntoARoundPlanet) {
     Pixels pixels = frame(show().terrainAndCars, 15.0);
     // The ground below the eye in the middle, the horizon around it, the sky in the corners.
-    Extent planet = terrainExtent(pixels);
+    Extent planet = extentOf(pixels, ground);
     EXPECT_NEAR(width / 2, planet.x, 25.0);
     EXPECT_NEAR(height / 2, planet.y, 25.0);
     EXPECT_NEAR(width / 2, (planet.left + planet.right) / 2, 25);
@@ -398,16 +488,16 @@ TEST_F(ScenesTest, TerrainAndCarsBendsTheWorldIntoARoundPlanet) {
         EXPECT_LT(size, 320);
     }
     // No face out of place: a ring well inside the horizon is ground all round.
-    int ground = 0;
+    int onGround = 0;
     for (int degrees = 0; degrees < 360; degrees += 5) {
         double angle = degrees * 3.141592653589793 / 180.0;
         int x = int(width / 2 + 60.0 * std::cos(angle)), y = int(height / 2 + 60.0 * std::sin(angle));
         const std::uint8_t* p = &pixels[(std::size_t(height - 1 - y) * width + x) * 4];
-        ground += terrainFill(p[0], p[1], p[2]) || cyanWire(p[0], p[1], p[2]);
+        onGround += ground(p[0], p[1], p[2]);
     }
-    EXPECT_EQ(72, ground);
+    EXPECT_EQ(72, onGround);
     for (Area corner : {Area{0, 0, 80, 60}, Area{560, 0, 640, 60}, Area{0, 300, 80, 360}, Area{560, 300, 640, 360}})
-        EXPECT_EQ(0.0, share(pixels, terrainFill, corner));
+        EXPECT_EQ(0.0, share(pixels, ground, corner));
     EXPECT_GT(share(pixels, bright, {0, 0, width, 60}), 0.0015);
     // The cars stand upright on the rim, straight ahead of the eye.
     EXPECT_GT(share(pixels, carWire, {240, 70, 400, 140}), 0.005);
@@ -442,6 +532,9 @@ TEST_F(ScenesTest, ToInfinityStreamsStarsPastTheCars) {
     for (double time : {90.0, 99.5}) {
         SCOPED_TRACE(time);
         Pixels pixels = frame(show().toInfinity, time);
+        // The camera's up is the world's x axis, so the cars stand on end.
+        Extent cars = extentOf(pixels, carFill);
+        EXPECT_GT(cars.bottom - cars.top, 2 * (cars.right - cars.left));
         EXPECT_GT(share(pixels, carFill), 0.008);
         EXPECT_GT(share(pixels, bright), 0.001);
         for (Area quarter : {Area{0, 0, 320, 180}, Area{320, 0, 640, 180}, Area{0, 180, 320, 360},
