@@ -41,8 +41,8 @@ struct SceneWindow {
 // The show's timeline, as Velmora builds it.
 const SceneWindow scenes[] = {
     {"Title", 0.0, 6.0, 1.5},           {"Intro", 6.0, 12.0, 9.0},
-    {"TerrainAndCars", 12.0, 47.553, 20.0}, {"CarDrop", 47.553, 54.195, 50.5},
-    {"WholeWorld", 54.195, 70.536, 62.0},   {"ToInfinity", 70.536, 100.0, 85.0},
+    {"TerrainAndCars", 12.0, 47.553, 14.0}, {"CarDrop", 47.553, 54.195, 49.9},
+    {"WholeWorld", 54.195, 70.536, 64.5},   {"ToInfinity", 70.536, 100.0, 85.0},
 };
 const double starStreamStart = 70.536;
 
