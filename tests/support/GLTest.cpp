@@ -9,8 +9,8 @@ namespace {
 
 SDL_Window* window = nullptr;
 
-void fail(const char* what) {
-    std::printf("GL test context: %s: %s\n", what, SDL_GetError());
+void fail(const char* what, const char* reason) {
+    std::printf("GL test context: %s: %s\n", what, reason);
     std::exit(1);
 }
 
@@ -18,15 +18,16 @@ void fail(const char* what) {
 
 void GLTest::SetUpTestSuite() {
     if (window) return;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail("SDL_Init failed");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail("SDL_Init failed", SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     window = SDL_CreateWindow("skorvane-test", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) fail("cannot create window");
-    if (!SDL_GL_CreateContext(window)) fail("cannot create a 4.1 core context");
+    if (!window) fail("cannot create window", SDL_GetError());
+    if (!SDL_GL_CreateContext(window)) fail("cannot create a 4.1 core context", SDL_GetError());
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) fail("glewInit failed");
+    GLenum glew = glewInit();
+    if (glew != GLEW_OK) fail("glewInit failed", reinterpret_cast<const char*>(glewGetErrorString(glew)));
     glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts
 }
 
