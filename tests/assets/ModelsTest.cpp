@@ -123,7 +123,7 @@ TEST(ModelsTest, WritingIntoAMissingFolderFails) {
 TEST(ModelsTest, EveryModelIsAWellFormedClosedMesh) {
     const std::map<std::string, std::pair<std::size_t, std::size_t>> budget{
         {"wheel", {300, 1600}},  {"toycar", {300, 1600}}, {"charger", {300, 1600}},
-        {"terrain", {1000, 4000}}, {"skybox", {300, 2000}}, {"turtle", {500, 3000}}};
+        {"terrain", {1000, 3000}}, {"skybox", {300, 2000}}, {"turtle", {500, 3000}}};
     for (const Model& model : models()) {
         SCOPED_TRACE(model.name);
         const ObjData obj = load(model.name);

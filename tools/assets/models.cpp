@@ -153,6 +153,35 @@ std::vector<double> terrainColumns() {
     return xs;
 }
 
+// The flat underside of the grid xs by zs at height y, facing down. Only its rim has to meet the
+// walls corner for corner, so inside it runs on every second grid line (both cell counts are
+// even), and each cell on the rim fans out to the rim corner between its own two: under a third
+// of the full grid's triangles, for a face the scenes never show, and no T-junctions.
+Mesh coarseUnderside(const std::vector<double>& xs, const std::vector<double>& zs, double y) {
+    const int cols = int(xs.size()) - 1, rows = int(zs.size()) - 1;
+    auto corner = [&](int i, int j) {
+        return Corner{{xs[std::size_t(i)], y, zs[std::size_t(j)]}, {double(i) / cols, double(j) / rows}};
+    };
+    Mesh mesh;
+    for (int i = 0; i < cols; i += 2)
+        for (int j = 0; j < rows; j += 2) {
+            // Corners in the grid's winding; side k runs from corner k to corner k + 1.
+            const int ci[4] = {i, i + 2, i + 2, i}, cj[4] = {j, j, j + 2, j + 2};
+            const bool onRim[4] = {j == 0, i + 2 == cols, j + 2 == rows, i == 0};
+            // The fan's apex is a corner with no rim side, so no fan triangle is flat.
+            int apex = 0;
+            while (onRim[apex] || onRim[(apex + 3) % 4]) apex++;
+            std::vector<Corner> ring;
+            for (int n = 0; n < 4; n++) {
+                const int k = (apex + n) % 4, next = (k + 1) % 4;
+                ring.push_back(corner(ci[k], cj[k]));
+                if (onRim[k]) ring.push_back(corner((ci[k] + ci[next]) / 2, (cj[k] + cj[next]) / 2));
+            }
+            for (std::size_t m = 1; m + 1 < ring.size(); m++) mesh.addTriangle(ring[0], ring[m], ring[m + 1]);
+        }
+    return mesh;
+}
+
 // One tile, 160 wide and exactly 132 long (z from -66 to 66), closed below: side walls down to a
 // flat underside at y = -4, on which the slab rests on the turtle's shell in WholeWorld.
 Mesh terrain() {
@@ -160,10 +189,12 @@ Mesh terrain() {
     const int cols = int(xs.size()) - 1, rows = 26;
     const double base = -4.0;
     auto z = [&](int row) { return -66.0 + 132.0 * row / rows; };
+    std::vector<double> zs;
+    for (int row = 0; row <= rows; row++) zs.push_back(z(row));
     // The last row takes the first row's heights, so both ends of the tile are equal to the bit.
     auto top = [&](int col, int row) { return Vec3{xs[std::size_t(col)], terrainHeight(xs[std::size_t(col)], z(row % rows)), z(row)}; };
     Mesh mesh = gridSurface({rows, cols}, [&](int i, int j) { return top(j, i); });
-    mesh.append(gridSurface({cols, rows}, [&](int i, int j) { return Vec3{xs[std::size_t(i)], base, z(j)}; }));
+    mesh.append(coarseUnderside(xs, zs, base));
     // The rim, walked so that the walls face outward: +x side, far end, -x side, near end.
     std::vector<Vec3> rim;
     for (int row = 0; row < rows; row++) rim.push_back(top(cols, row));
