@@ -16,18 +16,17 @@ const long seed = 20240611;
 // The emitter of the ToInfinity scene: centre (0, 1), spawn plane z = 10, radius 10.
 const float cx = 0.0f, cy = 1.0f, plane = 10.0f, radius = 10.0f;
 
-// Replays what the constructor drew for `count` particles and returns the generator to that point.
-void replayConstruction(int count) {
-    srand48(seed);
-    for (int i = 0; i < 4 * count; ++i) drand48();
+// Draws the next angle from drand48 and checks that particle i's x and y lie on the circle there.
+void expectOnCircle(const Uploaded& u, int i) {
+    double angle = 2 * (drand48() * pi);
+    EXPECT_FLOAT_EQ(float(cx + radius * std::sin(angle)), u.pos[3 * i]) << i;
+    EXPECT_FLOAT_EQ(float(cy + radius * std::cos(angle)), u.pos[3 * i + 1]) << i;
 }
 
 class CircParticleTest : public GLTest {
 protected:
     void SetUp() override { srand48(seed); }
 };
-
-} // namespace
 
 TEST_F(CircParticleTest, ConstructionSpawnsOnTheCircleBelowThePlane) {
     const int count = 200;
@@ -41,18 +40,12 @@ TEST_F(CircParticleTest, ConstructionSpawnsOnTheCircleBelowThePlane) {
 
     srand48(seed);
     for (int i = 0; i < count; ++i) {
-        double angle = 2 * (drand48() * pi);
-        double depth = drand48() * 37;
-        double slowdown = drand48() / 100;
-        double lifetime = drand48() * 12;
-        EXPECT_FLOAT_EQ(float(cx + radius * std::sin(angle)), u.pos[3 * i]) << i;
-        EXPECT_FLOAT_EQ(float(cy + radius * std::cos(angle)), u.pos[3 * i + 1]) << i;
-        EXPECT_FLOAT_EQ(float(plane - depth), u.pos[3 * i + 2]) << i;
+        expectOnCircle(u, i);
+        EXPECT_FLOAT_EQ(float(plane - drand48() * 37), u.pos[3 * i + 2]) << i;
         EXPECT_EQ(0.0f, u.direction[3 * i]);
         EXPECT_EQ(0.0f, u.direction[3 * i + 1]);
-        EXPECT_FLOAT_EQ(float(plane - slowdown), u.direction[3 * i + 2]) << i;
-        EXPECT_FLOAT_EQ(float(t0 + lifetime), u.life[i]) << i;
-
+        EXPECT_FLOAT_EQ(float(plane - drand48() / 100), u.direction[3 * i + 2]) << i;
+        EXPECT_FLOAT_EQ(float(t0 + drand48() * 12), u.life[i]) << i;
         EXPECT_EQ(float(t0), u.birth[i]);
         EXPECT_GE(u.life[i], float(t0));
         EXPECT_LT(u.life[i], float(t0 + 12));
@@ -67,25 +60,22 @@ TEST_F(CircParticleTest, UpdateMovesLiveParticlesAndRespawnsEndedOnesAbove) {
     stars.update(t);
     Uploaded after = readUploaded(stars);
 
-    replayConstruction(count);
+    // The generator continues from where construction left it.
+    srand48(seed);
+    for (int i = 0; i < 4 * count; ++i) drand48();
     int respawned = 0;
     for (int i = 0; i < count; ++i) {
-        const float* p = &before.pos[3 * i];
-        const float* d = &before.direction[3 * i];
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(d[k], after.direction[3 * i + k]) << i;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(before.direction[3 * i + k], after.direction[3 * i + k]) << i;
         if (t > before.life[i]) {
             ++respawned;
-            double angle = 2 * (drand48() * pi);
-            double height = drand48() * 37;
-            double lifetime = drand48() * 12;
-            EXPECT_FLOAT_EQ(float(cx + radius * std::sin(angle)), after.pos[3 * i]) << i;
-            EXPECT_FLOAT_EQ(float(cy + radius * std::cos(angle)), after.pos[3 * i + 1]) << i;
-            EXPECT_FLOAT_EQ(float(plane + height), after.pos[3 * i + 2]) << i;
+            expectOnCircle(after, i);
+            EXPECT_FLOAT_EQ(float(plane + drand48() * 37), after.pos[3 * i + 2]) << i;
             EXPECT_EQ(float(t), after.birth[i]) << i;
-            EXPECT_FLOAT_EQ(float(t + lifetime), after.life[i]) << i;
+            EXPECT_FLOAT_EQ(float(t + drand48() * 12), after.life[i]) << i;
             continue;
         }
-        for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(float(p[k] + d[k] * (t - t0)), after.pos[3 * i + k]) << i;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_FLOAT_EQ(float(before.pos[3 * i + k] + before.direction[3 * i + k] * (t - t0)), after.pos[3 * i + k]) << i;
         EXPECT_EQ(before.birth[i], after.birth[i]);
         EXPECT_EQ(before.life[i], after.life[i]);
     }
@@ -95,8 +85,7 @@ TEST_F(CircParticleTest, UpdateMovesLiveParticlesAndRespawnsEndedOnesAbove) {
 }
 
 TEST_F(CircParticleTest, RespawnsOnlyOnceTimeIsStrictlyLaterThanLife) {
-    const int count = 20;
-    CircParticle stars(count, cx, cy, plane, radius, 0.0);
+    CircParticle stars(20, cx, cy, plane, radius, 0.0);
     Uploaded start = readUploaded(stars);
     const int k = 7;
     const double end = start.life[k];
@@ -126,9 +115,10 @@ TEST_F(CircParticleTest, AnEarlierTimeMovesParticlesBackwards) {
     stars.update(9.0);
     Uploaded after = readUploaded(stars);
     for (int i = 0; i < count; ++i) {
-        float expected = float(before.pos[3 * i + 2] - before.direction[3 * i + 2]);
-        EXPECT_FLOAT_EQ(expected, after.pos[3 * i + 2]) << i;
+        EXPECT_FLOAT_EQ(float(before.pos[3 * i + 2] - before.direction[3 * i + 2]), after.pos[3 * i + 2]) << i;
         EXPECT_LT(after.pos[3 * i + 2], before.pos[3 * i + 2] - 9.9f) << i;
         EXPECT_EQ(before.life[i], after.life[i]);
     }
 }
+
+} // namespace

@@ -5,7 +5,7 @@
 
 #include <array>
 #include <cstdlib>
-#include <memory>
+#include <vector>
 
 using vexel::Particle;
 
@@ -14,6 +14,8 @@ namespace {
 const long seed = 977;
 
 using Vec = std::array<float, 3>;
+using Triangle = std::array<Vec, 3>;
+using PosAndDirection = std::array<Vec, 2>;
 
 // The step the point constructor draws for its first particle from `seed`.
 Vec firstStep() {
@@ -23,74 +25,43 @@ Vec firstStep() {
     return d;
 }
 
-// A fountain of one particle at p whose step is firstStep().
-class OneParticle {
-public:
-    explicit OneParticle(Vec p) {
-        srand48(seed);
-        system = std::make_unique<Particle>(1, p[0], p[1], p[2]);
-    }
-
-    void triangle(Vec a, Vec b, Vec c) {
-        system->addConstrait(a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]);
-    }
-    // One update; returns the position and direction uploaded.
-    std::array<Vec, 2> step() {
-        system->update(0.0);
-        Uploaded u = readUploaded(*system);
-        return {Vec{u.pos[0], u.pos[1], u.pos[2]}, Vec{u.direction[0], u.direction[1], u.direction[2]}};
-    }
-
-private:
-    std::unique_ptr<Particle> system;
-};
-
 Vec scaled(Vec v, float s) {
     return {v[0] * s, v[1] * s, v[2] * s};
 }
 
 // A large triangle in the plane z = h around the z axis, counter-clockwise seen from +z.
-void plateAt(OneParticle& p, float h) {
-    p.triangle({-1, -1, h}, {1, -1, h}, {0, 1, h});
+Triangle plate(float h) {
+    return {Vec{-1, -1, h}, Vec{1, -1, h}, Vec{0, 1, h}};
+}
+
+// One update of a one-particle fountain at p, whose step is firstStep(), among `triangles` in the
+// order given; returns the position and direction uploaded.
+PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
+    srand48(seed);
+    Particle system(1, p[0], p[1], p[2]);
+    for (const Triangle& t : triangles)
+        system.addConstrait(t[0][0], t[0][1], t[0][2], t[1][0], t[1][1], t[1][2], t[2][0], t[2][1], t[2][2]);
+    system.update(0.0);
+    Uploaded u = readUploaded(system);
+    return {Vec{u.pos[0], u.pos[1], u.pos[2]}, Vec{u.direction[0], u.direction[1], u.direction[2]}};
 }
 
 class ParticleTest : public GLTest {};
 
-} // namespace
-
 TEST_F(ParticleTest, StepThroughATriangleReversesAndMovesBackInTheSameUpdate) {
-    Vec d = firstStep();
-    OneParticle through({0, 0, 0});
-    plateAt(through, d[2] / 2);
-    auto [pos, direction] = through.step();
-    EXPECT_EQ(scaled(d, -1), direction);
-    EXPECT_EQ(scaled(d, -1), pos);
-
+    Vec d = firstStep(), back = scaled(d, -1);
+    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(d[2] / 2)}));
     // Same plane, but the segment passes beside the triangle.
-    OneParticle beside({0, 0, 0});
-    beside.triangle({0.5f, 0.5f, d[2] / 2}, {1, 0.5f, d[2] / 2}, {0.5f, 1, d[2] / 2});
-    auto [posBeside, directionBeside] = beside.step();
-    EXPECT_EQ(d, directionBeside);
-    EXPECT_EQ(d, posBeside);
+    float h = d[2] / 2;
+    EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {{Vec{0.5f, 0.5f, h}, Vec{1, 0.5f, h}, Vec{0.5f, 1, h}}}));
 }
 
 TEST_F(ParticleTest, StackedTrianglesAreTestedWithTheDirectionAsAlreadyReversed) {
-    Vec d = firstStep();
+    Vec d = firstStep(), back = scaled(d, -1);
     // The plate ahead reverses the step, which then crosses the plate behind: two reversals.
-    OneParticle aheadFirst({0, 0, 0});
-    plateAt(aheadFirst, d[2] / 2);
-    plateAt(aheadFirst, -d[2] / 2);
-    auto [pos, direction] = aheadFirst.step();
-    EXPECT_EQ(d, direction);
-    EXPECT_EQ(d, pos);
-
+    EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {plate(d[2] / 2), plate(-d[2] / 2)}));
     // Tested first, the plate behind is not in the forward step's way: one reversal.
-    OneParticle behindFirst({0, 0, 0});
-    plateAt(behindFirst, -d[2] / 2);
-    plateAt(behindFirst, d[2] / 2);
-    auto [posOnce, directionOnce] = behindFirst.step();
-    EXPECT_EQ(scaled(d, -1), directionOnce);
-    EXPECT_EQ(scaled(d, -1), posOnce);
+    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(-d[2] / 2), plate(d[2] / 2)}));
 }
 
 TEST_F(ParticleTest, StepEndingOnThePlaneFollowsTheSignOfTheZeroVolume) {
@@ -98,18 +69,9 @@ TEST_F(ParticleTest, StepEndingOnThePlaneFollowsTheSignOfTheZeroVolume) {
     // same way, so the start lies on the same side of each; the end's volume is an exact zero,
     // -0 for the first triangle (same side as the start: no crossing) and +0 for the second
     // (opposite side: a crossing).
-    Vec d = firstStep();
-    OneParticle minusZero(scaled(d, -1));
-    minusZero.triangle({-1, -1, 0}, {0, 1, 0}, {1, -1, 0});
-    auto [pos, direction] = minusZero.step();
-    EXPECT_EQ(d, direction);
-    EXPECT_EQ((Vec{0, 0, 0}), pos);
-
-    OneParticle plusZero(scaled(d, -1));
-    plusZero.triangle({1, 1, 0}, {0, -1, 0}, {-1, 1, 0});
-    auto [posBack, directionBack] = plusZero.step();
-    EXPECT_EQ(scaled(d, -1), directionBack);
-    EXPECT_EQ(scaled(d, -2), posBack);
+    Vec d = firstStep(), back = scaled(d, -1);
+    EXPECT_EQ((PosAndDirection{Vec{0, 0, 0}, d}), step(back, {{Vec{-1, -1, 0}, Vec{0, 1, 0}, Vec{1, -1, 0}}}));
+    EXPECT_EQ((PosAndDirection{scaled(d, -2), back}), step(back, {{Vec{1, 1, 0}, Vec{0, -1, 0}, Vec{-1, 1, 0}}}));
 }
 
 TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPoint) {
@@ -120,9 +82,7 @@ TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPo
 
     srand48(seed);
     for (int i = 0; i < count; ++i) {
-        EXPECT_FLOAT_EQ(float(1 + drand48()), start.pos[3 * i]);
-        EXPECT_FLOAT_EQ(float(3 + drand48()), start.pos[3 * i + 1]);
-        EXPECT_FLOAT_EQ(float(5 + drand48()), start.pos[3 * i + 2]);
+        for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(float(1 + 2 * k + drand48()), start.pos[3 * i + k]);
         EXPECT_EQ(120.0f, start.life[i]);
     }
     EXPECT_EQ(std::vector<float>(3 * count, 0.0f), start.direction);
@@ -149,3 +109,5 @@ TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPo
     std::vector<float> moved = readUploaded(box).pos;
     EXPECT_EQ((std::vector<float>{7, 8, 9}), std::vector<float>(moved.begin(), moved.begin() + 3));
 }
+
+} // namespace

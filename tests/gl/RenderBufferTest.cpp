@@ -1,25 +1,17 @@
 #include "RenderBuffer.h"
 #include "ShaderProgram.h"
-#include "Sprite.h"
 
 #include "Capture.h"
-#include "GLTest.h"
 #include "LinkProgram.h"
 #include "TempDir.h"
 
 #include <memory>
+#include <utility>
 
 using vexel::RenderBuffer;
 using vexel::ShaderProgram;
 
 namespace {
-
-const char* quadVertex = R"(#version 410 core
-layout(location = 0) in vec2 position;
-layout(location = 1) in vec2 texcoord;
-out vec2 uv;
-void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }
-)";
 
 // The scene pass writes a different colour to each target; depth comes out as 0.75.
 const char* twoTargets = R"(#version 410 core
@@ -38,31 +30,28 @@ out vec4 colour;
 void main() { colour = vec4(texture(color0, uv).r, texture(color1, uv).b, texture(depth, uv).r, 1.0); }
 )";
 
-GLint samplerUnit(ShaderProgram& program, const char* name) {
-    GLint unit = -1;
-    glGetUniformiv(program.getProgramID(), glGetUniformLocation(program.getProgramID(), name), &unit);
-    return unit;
-}
-
 class RenderBufferTest : public GLTest {
 protected:
     void SetUp() override {
-        post.addShader(dir.write("post.vert", quadVertex).c_str(), GL_VERTEX_SHADER);
+        post.addShader(dir.write("post.vert", spriteVertex).c_str(), GL_VERTEX_SHADER);
         post.addShader(dir.write("post.frag", combine).c_str(), GL_FRAGMENT_SHADER);
         post.compile();
     }
     void TearDown() override {
         glUseProgram(0);
-        glBindVertexArray(0);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDisable(GL_DEPTH_TEST);
+    }
+
+    GLint samplerUnit(const char* name) {
+        GLint unit = -1;
+        glGetUniformiv(post.getProgramID(), glGetUniformLocation(post.getProgramID(), name), &unit);
+        return unit;
     }
 
     TempDir dir;
     ShaderProgram post;
 };
-
-} // namespace
 
 TEST_F(RenderBufferTest, SecondPassSamplesBothColourTargetsAndDepth) {
     const int size = 8;
@@ -70,7 +59,7 @@ TEST_F(RenderBufferTest, SecondPassSamplesBothColourTargetsAndDepth) {
     ASSERT_FALSE(target.getError());
     target.addShader(&post);
 
-    GLuint scene = linkProgram(quadVertex, twoTargets);
+    GLuint scene = linkProgram(spriteVertex, twoTargets);
     vexel::Sprite quad;
     glViewport(1, 2, 3, 4); // firstPass must cover the whole render size
     target.firstPass();
@@ -78,9 +67,7 @@ TEST_F(RenderBufferTest, SecondPassSamplesBothColourTargetsAndDepth) {
     quad.draw();
 
     target.secondPass();
-    EXPECT_EQ(0, samplerUnit(post, "color0"));
-    EXPECT_EQ(1, samplerUnit(post, "color1"));
-    EXPECT_EQ(2, samplerUnit(post, "depth"));
+    for (auto [name, unit] : {std::pair{"color0", 0}, {"color1", 1}, {"depth", 2}}) EXPECT_EQ(unit, samplerUnit(name));
     GLint depthOnUnit2 = 0;
     glActiveTexture(GL_TEXTURE2);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &depthOnUnit2);
@@ -99,29 +86,35 @@ TEST_F(RenderBufferTest, SecondPassSamplesBothColourTargetsAndDepth) {
     glDeleteProgram(scene);
 }
 
-TEST_F(RenderBufferTest, WithoutDepthOnlyColourSamplersAreSet) {
-    RenderBuffer target(4, 4, 0, 1, false);
-    EXPECT_FALSE(target.getError());
-    EXPECT_EQ(0u, target.getDepth());
-    EXPECT_TRUE(glIsTexture(target.getRenderTexture(0)));
-    EXPECT_EQ(0u, target.getRenderTexture(1));
-    EXPECT_EQ(0u, target.getRenderTexture(-1));
+TEST_F(RenderBufferTest, WithoutDepthOnlyColourSamplersAreSetAndDestructionReleasesAll) {
+    GLuint colour = 0, fbo = 0;
+    {
+        RenderBuffer target(4, 4, 0, 1, false);
+        EXPECT_FALSE(target.getError());
+        EXPECT_EQ(0u, target.getDepth());
+        colour = target.getRenderTexture(0);
+        fbo = target.getFramebuffer();
+        EXPECT_TRUE(glIsTexture(colour));
+        EXPECT_EQ(0u, target.getRenderTexture(1));
+        EXPECT_EQ(0u, target.getRenderTexture(-1));
 
-    // Were "depth" handed a unit, it would be unit 1, the one after color0.
-    post.use();
-    glUniform1i(glGetUniformLocation(post.getProgramID(), "depth"), 7);
-    target.addShader(&post);
-    target.secondPass();
-    EXPECT_EQ(0, samplerUnit(post, "color0"));
-    EXPECT_EQ(7, samplerUnit(post, "depth"));
+        // Were "depth" handed a unit, it would be unit 1, the one after color0.
+        post.use();
+        glUniform1i(glGetUniformLocation(post.getProgramID(), "depth"), 7);
+        target.addShader(&post);
+        target.secondPass();
+        EXPECT_EQ(0, samplerUnit("color0"));
+        EXPECT_EQ(7, samplerUnit("depth"));
+    }
+    EXPECT_FALSE(glIsTexture(colour));
+    EXPECT_FALSE(glIsFramebuffer(fbo));
 }
 
 TEST_F(RenderBufferTest, ReportsASizeTheDriverRejects) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     std::unique_ptr<RenderBuffer> target;
-    std::string out =
-        captureStdout([&] { target = std::make_unique<RenderBuffer>(largest + 1, 1, 0, 1, true); });
+    std::string out = captureStdout([&] { target = std::make_unique<RenderBuffer>(largest + 1, 1, 0, 1, true); });
     while (glGetError() != GL_NO_ERROR) {
     }
     EXPECT_EQ("Render to texture initialization failed\n", out);
@@ -129,17 +122,9 @@ TEST_F(RenderBufferTest, ReportsASizeTheDriverRejects) {
     GLint fbo = -1;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
     EXPECT_EQ(0, fbo);
+    GLuint depth = target->getDepth();
+    target.reset();
+    EXPECT_FALSE(glIsTexture(depth)) << "the depth texture is released with the target";
 }
 
-TEST_F(RenderBufferTest, DestructionReleasesEveryTexture) {
-    GLuint colour = 0, depth = 0, fbo = 0;
-    {
-        RenderBuffer target(4, 4, 0, 1, true);
-        colour = target.getRenderTexture(0);
-        depth = target.getDepth();
-        fbo = target.getFramebuffer();
-    }
-    EXPECT_FALSE(glIsTexture(colour));
-    EXPECT_FALSE(glIsTexture(depth));
-    EXPECT_FALSE(glIsFramebuffer(fbo));
-}
+} // namespace

@@ -32,9 +32,10 @@ Matrix scaling(double s) {
 
 } // namespace
 
-TEST(NodeTest, DrawMatrixIsZeroThenTheStateMatrix) {
+TEST(NodeTest, DrawMatrixIsZeroThenTheStateMatrixAndDrawWithoutAMeshDoesNothing) {
     Node node;
     EXPECT_EQ(elements(Matrix()), elements(node.getMatrix()));
+    node.draw();
     node.updateStateMatrix(translation(1, 2, 3));
     EXPECT_EQ(elements(translation(1, 2, 3)), elements(node.getMatrix()));
 }
@@ -88,27 +89,14 @@ TEST(NodeTest, AddChildRefusesANodeThatWouldCloseACycle) {
     }));
 }
 
-TEST(NodeTest, DrawWithoutAMeshDoesNothing) {
-    Node node;
-    node.draw();
-    EXPECT_EQ(elements(Matrix()), elements(node.getMatrix()));
-}
-
-TEST(Hierarchy3DTest, FilesNodesByNameAndReplacesThem) {
+TEST(Hierarchy3DTest, FilesNodesByNameReplacesThemAndFilesAnUnknownNameAsNull) {
     Hierarchy3D scene;
     Node first, second;
+    EXPECT_EQ(nullptr, scene.getNode("car"));
+    EXPECT_EQ(nullptr, scene.getNode("car"));
     scene.addNode("car", &first);
     EXPECT_EQ(&first, scene.getNode("car"));
     scene.addNode("car", &second);
     EXPECT_EQ(&second, scene.getNode("car"));
     EXPECT_EQ(nullptr, scene.getNode("Car"));
-}
-
-TEST(Hierarchy3DTest, UnknownNameIsFiledAsNullUntilReplaced) {
-    Hierarchy3D scene;
-    Node wheel;
-    EXPECT_EQ(nullptr, scene.getNode("wheel"));
-    EXPECT_EQ(nullptr, scene.getNode("wheel"));
-    scene.addNode("wheel", &wheel);
-    EXPECT_EQ(&wheel, scene.getNode("wheel"));
 }

@@ -4,82 +4,66 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 using namespace synth;
 
 TEST(SynthTest, EnvelopeStagesEndOnTheirSamples) {
+    // Attack 100, decay 50 to 0.5, release 200 from a gate of 400 samples.
     Envelope env(100, 50, 0.5, 200);
-    long gate = 400;
-    EXPECT_DOUBLE_EQ(env.at(0, gate), 0.0);
-    EXPECT_DOUBLE_EQ(env.at(50, gate), 0.5);
-    EXPECT_DOUBLE_EQ(env.at(99, gate), 0.99);
-    EXPECT_DOUBLE_EQ(env.at(100, gate), 1.0);
-    EXPECT_DOUBLE_EQ(env.at(125, gate), 0.75);
-    EXPECT_DOUBLE_EQ(env.at(150, gate), 0.5);
-    EXPECT_DOUBLE_EQ(env.at(399, gate), 0.5);
-    EXPECT_DOUBLE_EQ(env.at(400, gate), 0.5);
-    EXPECT_DOUBLE_EQ(env.at(500, gate), 0.25);
-    EXPECT_GT(env.at(599, gate), 0.0);
-    EXPECT_DOUBLE_EQ(env.at(600, gate), 0.0);
-    EXPECT_EQ(env.length(gate), 600);
-    EXPECT_DOUBLE_EQ(env.at(-1, gate), 0.0);
-}
+    for (auto [sample, level] : {std::pair{-1L, 0.0}, {0L, 0.0}, {50L, 0.5}, {99L, 0.99}, {100L, 1.0}, {125L, 0.75},
+                                 {150L, 0.5}, {399L, 0.5}, {400L, 0.5}, {500L, 0.25}, {600L, 0.0}})
+        EXPECT_DOUBLE_EQ(level, env.at(sample, 400)) << "sample " << sample;
+    EXPECT_GT(env.at(599, 400), 0.0);
+    EXPECT_EQ(600, env.length(400));
 
-TEST(SynthTest, EnvelopeReleasedDuringAttackFallsFromWhereItWas) {
-    Envelope env(100, 50, 0.5, 100);
-    EXPECT_DOUBLE_EQ(env.at(39, 40), 0.39);
-    EXPECT_DOUBLE_EQ(env.at(40, 40), 0.4);
-    EXPECT_DOUBLE_EQ(env.at(90, 40), 0.2);
-    EXPECT_DOUBLE_EQ(env.at(140, 40), 0.0);
+    // Released during the attack, it falls from where it was.
+    Envelope early(100, 50, 0.5, 100);
+    for (auto [sample, level] : {std::pair{39L, 0.39}, {40L, 0.4}, {90L, 0.2}, {140L, 0.0}})
+        EXPECT_DOUBLE_EQ(level, early.at(sample, 40)) << "sample " << sample;
     // Zero-length stages jump straight to their targets instead of dividing by zero.
     Envelope instant(0, 0, 0.7, 0);
-    EXPECT_DOUBLE_EQ(instant.at(0, 10), 0.7);
-    EXPECT_DOUBLE_EQ(instant.at(10, 10), 0.0);
+    EXPECT_DOUBLE_EQ(0.7, instant.at(0, 10));
+    EXPECT_DOUBLE_EQ(0.0, instant.at(10, 10));
+
+    Envelope seconds = Envelope::fromSeconds(0.01, 0.0, 1.0, 0.5);
+    EXPECT_DOUBLE_EQ(1.0, seconds.at(441, 1000));
+    EXPECT_LT(seconds.at(440, 1000), 1.0);
+    EXPECT_EQ(1000 + 22050, seconds.length(1000));
 }
 
-TEST(SynthTest, EnvelopeFromSecondsRoundsToSamples) {
-    Envelope env = Envelope::fromSeconds(0.01, 0.0, 1.0, 0.5);
-    EXPECT_DOUBLE_EQ(env.at(441, 1000), 1.0);
-    EXPECT_LT(env.at(440, 1000), 1.0);
-    EXPECT_EQ(env.length(1000), 1000 + 22050);
-}
-
-TEST(SynthTest, TempoMapPinsEverySegmentToItsTime) {
+TEST(SynthTest, TempoMapAndSequencerPinEverySegmentToItsTime) {
     TempoMap tempo;
     tempo.addSegment(24, 12.0);
     tempo.addSegment(72, 35.553);
     tempo.addSegment(12, 6.642);
-    EXPECT_DOUBLE_EQ(tempo.seconds(0), 0.0);
-    EXPECT_DOUBLE_EQ(tempo.seconds(12), 6.0);
-    EXPECT_DOUBLE_EQ(tempo.seconds(24), 12.0);
-    EXPECT_NEAR(tempo.seconds(96), 47.553, 1e-9);
-    EXPECT_NEAR(tempo.seconds(108), 54.195, 1e-9);
-    EXPECT_DOUBLE_EQ(tempo.bpm(23.9), 120.0);
-    EXPECT_NEAR(tempo.bpm(24), 72 * 60 / 35.553, 1e-9);
-    EXPECT_NEAR(tempo.seconds(60), 12.0 + 36 * 35.553 / 72, 1e-9);
+    EXPECT_DOUBLE_EQ(0.0, tempo.seconds(0));
+    EXPECT_DOUBLE_EQ(6.0, tempo.seconds(12));
+    EXPECT_DOUBLE_EQ(12.0, tempo.seconds(24));
+    EXPECT_NEAR(12.0 + 36 * 35.553 / 72, tempo.seconds(60), 1e-9);
+    EXPECT_NEAR(47.553, tempo.seconds(96), 1e-9);
+    EXPECT_NEAR(54.195, tempo.seconds(108), 1e-9);
     // Past the last segment the last tempo carries on.
-    EXPECT_NEAR(tempo.seconds(120), 54.195 + 12 * 6.642 / 12, 1e-9);
-    EXPECT_EQ(tempo.sample(96), std::lround(47.553 * kRate));
+    EXPECT_NEAR(54.195 + 6.642, tempo.seconds(120), 1e-9);
+    EXPECT_DOUBLE_EQ(120.0, tempo.bpm(23.9));
+    EXPECT_NEAR(72 * 60 / 35.553, tempo.bpm(24), 1e-9);
+    EXPECT_EQ(std::lround(47.553 * kRate), tempo.sample(96));
     EXPECT_THROW(TempoMap().seconds(0), std::logic_error);
-}
 
-TEST(SynthTest, SequencerNotesFollowTheTempoAcrossAChange) {
-    TempoMap tempo;
-    tempo.addSegment(4, 2.0);
-    tempo.addSegment(4, 4.0);
-    Sequencer seq(tempo);
+    // A note that straddles a tempo change: 3 to 5 beats where beat 4 falls at 2 s and beat 6 at 4 s.
+    TempoMap change;
+    change.addSegment(4, 2.0);
+    change.addSegment(4, 4.0);
+    Sequencer seq(change);
     Note n = seq.note(3, 2, 60, 0.5, -0.25);
-    EXPECT_EQ(n.start, toSamples(1.5));
-    EXPECT_EQ(n.gate, toSamples(3.0) - toSamples(1.5));
-    EXPECT_EQ(seq.at(4), 2 * kRate);
-    EXPECT_EQ(seq.at(6), 4 * kRate);
-    EXPECT_DOUBLE_EQ(n.pitch, 60.0);
-    EXPECT_DOUBLE_EQ(n.velocity, 0.5);
-    EXPECT_DOUBLE_EQ(n.pan, -0.25);
+    EXPECT_EQ(toSamples(1.5), n.start);
+    EXPECT_EQ(toSamples(3.0) - toSamples(1.5), n.gate);
+    EXPECT_EQ(2 * kRate, seq.at(4));
+    EXPECT_EQ(4 * kRate, seq.at(6));
+    EXPECT_EQ((std::array<double, 3>{60.0, 0.5, -0.25}), (std::array<double, 3>{n.pitch, n.velocity, n.pan}));
 }
 
-// A rendered note is silent before its start and after its release, and sounds in between.
-TEST(SynthTest, PlayedNoteSoundsExactlyWithinItsEnvelope) {
+TEST(SynthTest, NotesAndDrumsSoundExactlyFromTheirStartSample) {
     Patch patch;
     patch.wave = Wave::Square;
     patch.attack = 0.0;
@@ -91,30 +75,25 @@ TEST(SynthTest, PlayedNoteSoundsExactlyWithinItsEnvelope) {
     play(patch, note, out);
     long end = note.start + note.gate + toSamples(patch.release);
     for (long i = 0; i < out.frames(); ++i) {
-        bool inside = i >= note.start && i < end;
-        if (!inside) {
-            EXPECT_EQ(out.left[i], 0.0) << "sample " << i;
-            EXPECT_EQ(out.right[i], 0.0) << "sample " << i;
-        }
+        if (i >= note.start && i < end) continue;
+        ASSERT_EQ(0.0, std::fabs(out.left[i]) + std::fabs(out.right[i])) << "sample " << i;
     }
-    EXPECT_NE(out.left[note.start + 2], 0.0);
-    EXPECT_NE(out.right[end - 10], 0.0);
-}
+    EXPECT_NE(0.0, out.left[note.start + 2]);
+    EXPECT_NE(0.0, out.right[end - 10]);
 
-TEST(SynthTest, DrumHitsStartOnTheirSample) {
     for (void (*hit)(Buffer&, long, double) : {+[](Buffer& b, long at, double v) { kick(b, at, v); },
                                                +[](Buffer& b, long at, double v) { snare(b, at, v); },
                                                +[](Buffer& b, long at, double v) { crash(b, at, v); }}) {
-        Buffer out(20000);
-        hit(out, 5000, 1.0);
-        EXPECT_EQ(out.left[4999], 0.0);
+        Buffer drum(20000);
+        hit(drum, 5000, 1.0);
+        EXPECT_EQ(0.0, drum.left[4999]);
         double early = 0.0;
-        for (long i = 5000; i < 5000 + 441; ++i) early = std::max(early, std::fabs(out.left[i]));
+        for (long i = 5000; i < 5000 + 441; ++i) early = std::max(early, std::fabs(drum.left[i]));
         EXPECT_GT(early, 0.05);
     }
 }
 
-TEST(SynthTest, OscillatorRunsAtItsFrequency) {
+TEST(SynthTest, OscillatorRunsAtItsFrequencyAndTheFilterCutsAbove) {
     for (Wave wave : {Wave::Sine, Wave::Saw, Wave::Square, Wave::Triangle}) {
         Oscillator osc(0.25);
         double previous = osc.next(wave, 441.0);
@@ -124,11 +103,9 @@ TEST(SynthTest, OscillatorRunsAtItsFrequency) {
             upward += previous < 0.0 && x >= 0.0;
             previous = x;
         }
-        EXPECT_NEAR(upward, 441, 1) << static_cast<int>(wave);
+        EXPECT_NEAR(441, upward, 1) << static_cast<int>(wave);
     }
-}
 
-TEST(SynthTest, FilterPassesLowsAndCutsHighs) {
     auto gainAt = [](double hz) {
         Filter filter;
         filter.tune(500.0, 0.707);
@@ -140,8 +117,8 @@ TEST(SynthTest, FilterPassesLowsAndCutsHighs) {
         }
         return 20.0 * std::log10(peak);
     };
-    EXPECT_NEAR(gainAt(50.0), 0.0, 0.5);
-    EXPECT_NEAR(gainAt(500.0), -3.0, 0.5);
+    EXPECT_NEAR(0.0, gainAt(50.0), 0.5);
+    EXPECT_NEAR(-3.0, gainAt(500.0), 0.5);
     EXPECT_LT(gainAt(5000.0), -38.0);
 }
 
