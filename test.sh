@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool \
-    glslang-tools lame sox ffmpeg fonts-dejavu-core
+    glslang-tools lame sox ffmpeg fonts-dejavu-core clang libclang-rt-14-dev valgrind
 build_project -DSKORVANE_TESTS=ON -DSKORVANE_TOOLS=ON
 
 display=90
@@ -19,13 +19,18 @@ export DISPLAY=":${display}" SDL_AUDIODRIVER=dummy
 # to set up a test's context (the fixture then says so); a fault in our code fails both runs.
 status=0
 (cd build && ctest --output-on-failure -j2 --repeat until-pass:2) | tee build/ctest.log || status=1
+
+# Sanitizer build of the suite, fuzzing of the readers, and a valgrind run of the program.
+hardening="passed"
+tests/hardening.sh | tee build/hardening.log || { hardening="FAILED"; status=1; }
+
 summary=$(grep -E "tests passed, [0-9]+ tests failed out of" build/ctest.log | tail -1 || true)
 passed=$(sed -nE 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/p' <<<"$summary")
 if [ -n "$passed" ]; then
     read -r total failed <<<"$passed"
-    echo "Skorvane tests: $((total - failed)) passed, ${failed} failed, ${total} in all."
+    echo "Skorvane tests: $((total - failed)) passed, ${failed} failed, ${total} in all; hardening ${hardening}."
 else
-    echo "Skorvane tests: ctest did not run to the end."
+    echo "Skorvane tests: ctest did not run to the end; hardening ${hardening}."
     status=1
 fi
 exit $status

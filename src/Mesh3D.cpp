@@ -94,6 +94,8 @@ void Mesh3D::loadOBJ(const char* filename) {
             faces.emplace_back(number, std::make_unique<MeshIndex>(line));
         }
     }
+    // A directory opens but fails its first read.
+    if (std::ferror(file)) std::printf("cannot read model %s: %s\n", filename, std::strerror(errno));
     std::free(line);
     std::fclose(file);
 

@@ -243,7 +243,7 @@ TEST_F(Mesh3DTest, BadFacesAreSkippedWithOneMessage) {
     EXPECT_EQ((std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0}), mesh.positions);
 }
 
-TEST_F(Mesh3DTest, MissingFileIsReportedAndDrawsNothing) {
+TEST_F(Mesh3DTest, UnreadableFileIsReportedAndDrawsNothing) {
     std::string path = (dir / "absent.obj").string();
     Mesh3D* mesh = nullptr;
     std::string printed = captureStdout([&] { mesh = new Mesh3D(path.c_str()); });
@@ -253,6 +253,10 @@ TEST_F(Mesh3DTest, MissingFileIsReportedAndDrawsNothing) {
     glBindVertexArray(0);
     delete mesh;
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+
+    std::string folder = dir.string();
+    printed = captureStdout([&] { Mesh3D::parse(folder.c_str()); });
+    EXPECT_EQ("cannot read model " + folder + ": Is a directory\n", printed);
 
     Uploaded noFaces = upload("v 0 0 0\nv 1 0 0\nv 0 1 0\n");
     EXPECT_TRUE(noFaces.positions.empty());
