@@ -16,7 +16,7 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
-#include "../gl/TempDir.h"
+#include "TempDir.h"
 
 namespace {
 

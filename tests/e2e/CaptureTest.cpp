@@ -1,5 +1,5 @@
 // skorvane-capture run as a program: frames, video, and how it refuses bad arguments.
-#include "../gl/TempDir.h"
+#include "TempDir.h"
 #include "velmora.h"
 
 #include <GL/glew.h>

@@ -3,54 +3,36 @@
 
 #include "GLTest.h"
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
-std::vector<std::string> reported;
+class GLErrorTest : public GLTest {};
+
+std::string reported;
 
 void GLAPIENTRY collect(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message, const void*) {
-    if (type == GL_DEBUG_TYPE_ERROR) reported.push_back(message);
+    if (type == GL_DEBUG_TYPE_ERROR) reported += std::string(message) + "\n";
 }
 
 // What the driver reported since the last call, then the error flags it still holds.
 std::string raisedErrors() {
     std::string text;
-    for (const std::string& message : reported) text += message + "\n";
-    reported.clear();
+    text.swap(reported);
     // A lost context keeps returning its error: stop after a few.
-    for (int i = 0; i < 8; i++) {
-        GLenum error = glGetError();
-        if (error == GL_NO_ERROR) break;
-        char code[32];
-        std::snprintf(code, sizeof code, "glGetError 0x%04x\n", error);
-        text += code;
-    }
+    GLenum error = GL_NO_ERROR;
+    for (int i = 0; i < 8 && (error = glGetError()) != GL_NO_ERROR; i++) text += "glGetError " + std::to_string(error) + "\n";
     return text;
 }
 
 } // namespace
 
-class GLErrorTest : public GLTest {
-protected:
-    void SetUp() override {
-        raisedErrors();
-        glEnable(GL_DEBUG_OUTPUT);
-        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDebugMessageCallback(collect, nullptr);
-    }
-
-    void TearDown() override {
-        glDebugMessageCallback(nullptr, nullptr);
-        glDisable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDisable(GL_DEBUG_OUTPUT);
-    }
-};
-
 // The scenes draw into framebuffer 0, the fixture's hidden window.
 TEST_F(GLErrorTest, LoadingAndAFrameOfEverySceneRaiseNoError) {
+    raisedErrors();
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(collect, nullptr);
     Velmora* demo = new Velmora(640, 360); // lives until the process exits, like the show's
     demo->init();
     EXPECT_EQ("", raisedErrors()) << "loading config.txt";
@@ -58,4 +40,6 @@ TEST_F(GLErrorTest, LoadingAndAFrameOfEverySceneRaiseNoError) {
         demo->show(time);
         EXPECT_EQ("", raisedErrors()) << "the frame at " << time << " s";
     }
+    glDebugMessageCallback(nullptr, nullptr);
+    glDisable(GL_DEBUG_OUTPUT);
 }

@@ -18,7 +18,6 @@ namespace {
 
 using Vec3 = std::array<double, 3>;
 
-const double PI = 3.14159265358979;
 const int FACE_SIZE = 128;
 
 // TerrainAndCars' eye point and face cameras.
@@ -26,7 +25,7 @@ double eye[3] = {0.11, 4.0, 24.0};
 double sides[6][3] = {{-10, 0, 0}, {10, 0, 0}, {0, -27, 0}, {0, 27, 0}, {0, 0, 40}, {0, 0, -10}};
 double ups[6][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, 1, 0}};
 
-// A unit box around the eye whose colour encodes the world direction: 0.5 + 0.5 d.
+// A box around the eye whose colour encodes the world direction: 0.5 + 0.5 d.
 const char* boxVertex = R"(#version 410 core
 layout(location = 0) in vec3 position;
 uniform mat4 pmatrix;
@@ -39,25 +38,13 @@ out vec4 colour;
 void main() { colour = vec4(0.5 + 0.5 * normalize(direction), 1.0); }
 )";
 
+// The box's six faces as triangles; corner c has coordinate +1 along x, y, z where bit 0, 1, 2 is set.
 std::vector<float> boxTriangles() {
+    const int quads[6][4] = {{0, 2, 6, 4}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 5, 7, 6}};
     std::vector<float> v;
-    for (int axis = 0; axis < 3; ++axis)
-        for (float sign : {-1.0f, 1.0f}) {
-            float quad[6][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, -1}, {1, 1}, {-1, 1}};
-            for (auto& corner : quad) {
-                float p[3];
-                p[axis] = sign;
-                p[(axis + 1) % 3] = corner[0];
-                p[(axis + 2) % 3] = corner[1];
-                v.insert(v.end(), p, p + 3);
-            }
-        }
+    for (const auto& q : quads)
+        for (int c : {q[0], q[1], q[2], q[0], q[2], q[3]}) v.insert(v.end(), {c & 1 ? 1.0f : -1.0f, c & 2 ? 1.0f : -1.0f, c & 4 ? 1.0f : -1.0f});
     return v;
-}
-
-Vec3 normalized(Vec3 v) {
-    double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    return {v[0] / length, v[1] / length, v[2] / length};
 }
 
 // Index of the world axis direction (face order +x, -x, +y, -y, +z, -z) closest to d.
@@ -81,15 +68,24 @@ Vec3 expectedDirection(const Params& p, double x, double y) {
         double s = r > 0 ? std::sin(a) / r : 0.0;
         return {-x * s, -std::cos(a), y * s};
     }
-    return normalized({-x / p.size, y / p.size, 1.0});
+    double length = std::sqrt(x * x + y * y + p.size * p.size);
+    return {-x / length, y / length, p.size / length};
 }
 
-// Screen position in units of half the shorter side, +y up, for pixel (i, j) of a w x h target.
-void screenPoint(int i, int j, int w, int h, double& x, double& y) {
-    double unit = 0.5 * std::min(w, h);
-    x = (i + 0.5 - 0.5 * w) / unit;
-    y = (j + 0.5 - 0.5 * h) / unit;
-}
+struct View {
+    Params params;
+    int width, height;
+};
+
+// The planet and the horizon, each at a wide and a tall window.
+const Params planet = {1.0f, 0.25f, 0.5f, float(M_PI / 2)};
+const Params horizon = {0.0f, 0.5f, 1.0f, float(M_PI / 2)};
+const View views[] = {{planet, 96, 54}, {planet, 40, 72}, {horizon, 96, 54}, {horizon, 40, 72}};
+
+struct Sample {
+    Vec3 direction;
+    std::array<int, 3> rgb;
+};
 
 } // namespace
 
@@ -98,14 +94,13 @@ protected:
     static void SetUpTestSuite() {
         GLTest::SetUpTestSuite();
         program = new vexel::ShaderProgram();
-        std::string out = captureStdout([] {
+        EXPECT_EQ("", captureStdout([] {
             program->addShader("data/shaders/tinyplanet.frag", GL_FRAGMENT_SHADER);
             program->addShader("data/shaders/quad.vert", GL_VERTEX_SHADER);
             program->addShader("data/shaders/quad.geom", GL_GEOMETRY_SHADER);
             program->compile();
             cube = new vexel::CubeMap(FACE_SIZE, 64, 64);
-        });
-        EXPECT_EQ("", out);
+        }));
         quad = new vexel::Sprite();
     }
 
@@ -113,8 +108,7 @@ protected:
     void TearDown() override { glDisable(GL_TEXTURE_CUBE_MAP_SEAMLESS); }
 
     // Fills face f through TerrainAndCars' camera for it, with `draw` doing the drawing.
-    template <typename Draw>
-    static void fillFaces(Draw draw) {
+    template <typename Draw> static void fillFaces(Draw draw) {
         vexel::Matrix projection;
         projection.perspective(90.0, 1.0, 0.1, 1500.0);
         cube->setAsRendertarget();
@@ -123,38 +117,36 @@ protected:
             double target[3] = {eye[0] + sides[f][0], eye[1] + sides[f][1], eye[2] + sides[f][2]};
             vexel::Matrix camera;
             camera.lookAt(eye, target, ups[f]);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             draw(f, camera * projection);
         }
         cube->unset();
     }
 
-    static void fillDirectionBox() {
-        GLuint box = linkProgram(boxVertex, boxFragment);
-        glUseProgram(box);
-        vexel::Matrix place;
-        place.translate(eye[0], eye[1], eye[2]);
-        fillFaces([&](int, vexel::Matrix view) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            vexel::Matrix m = place * view;
-            glUniformMatrix4fv(glGetUniformLocation(box, "pmatrix"), 1, GL_FALSE, m.matrix());
-            drawTriangles(boxTriangles());
-        });
-        glDeleteProgram(box);
-    }
-
-    static std::vector<std::uint8_t> render(const Params& p, int w, int h) {
+    // Renders the view and pairs every pixel with the world direction the projection gives it;
+    // screen positions are in units of half the shorter side, +y up.
+    static std::vector<Sample> render(const View& view) {
+        const int w = view.width, h = view.height;
         GLuint fbo = makeTarget(w, h);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         program->use();
         program->addTexture("image", GL_TEXTURE_CUBE_MAP, cube->getID());
-        program->setParam("param1", p.projection);
-        program->setParam("param2", p.size);
-        program->setParam("param3", p.tilt);
-        program->setParam("param4", p.heading);
+        program->setParam("param1", view.params.projection);
+        program->setParam("param2", view.params.size);
+        program->setParam("param3", view.params.tilt);
+        program->setParam("param4", view.params.heading);
         quad->draw();
-        std::vector<std::uint8_t> pixels = readPixels(w, h);
+        const std::vector<std::uint8_t> pixels = readPixels(w, h);
         freeTarget(fbo);
-        return pixels;
+        std::vector<Sample> samples;
+        const double unit = 0.5 * std::min(w, h);
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                const std::uint8_t* rgb = &pixels[4 * std::size_t(j * w + i)];
+                samples.push_back({expectedDirection(view.params, (i + 0.5 - 0.5 * w) / unit, (j + 0.5 - 0.5 * h) / unit),
+                                   {rgb[0], rgb[1], rgb[2]}});
+            }
+        return samples;
     }
 
     static vexel::ShaderProgram* program;
@@ -166,62 +158,45 @@ vexel::ShaderProgram* TinyPlanetTest::program = nullptr;
 vexel::CubeMap* TinyPlanetTest::cube = nullptr;
 vexel::Sprite* TinyPlanetTest::quad = nullptr;
 
-const Params planet = {1.0f, 0.25f, 0.5f, float(PI / 2)};
-const Params horizon = {0.0f, 0.5f, 1.0f, float(PI / 2)};
-const std::array<std::array<int, 2>, 2> sizes = {{{96, 54}, {40, 72}}};
-
 TEST_F(TinyPlanetTest, FlatFacesLandOnTheDirectionsTheyWereRenderedFor) {
-    const std::array<std::array<std::uint8_t, 3>, 6> colours = {
-        {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};
+    const std::uint8_t colours[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
     // Face f shows the world towards sides[f]; paint it with that direction's colour.
     fillFaces([&](int f, vexel::Matrix) {
-        const auto& c = colours[dominantAxis({sides[f][0], sides[f][1], sides[f][2]})];
+        const std::uint8_t* c = colours[dominantAxis({sides[f][0], sides[f][1], sides[f][2]})];
         glClearColor(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClear(GL_COLOR_BUFFER_BIT);
     });
     glClearColor(0, 0, 0, 0);
-
-    for (const Params& p : {planet, horizon})
-        for (const auto& size : sizes) {
-            int w = size[0], h = size[1];
-            std::vector<std::uint8_t> pixels = render(p, w, h);
-            int wrong = 0, checked = 0;
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    double x, y;
-                    screenPoint(i, j, w, h, x, y);
-                    Vec3 d = expectedDirection(p, x, y);
-                    // Skip pixels whose footprint may straddle two faces.
-                    std::array<double, 3> a = {std::fabs(d[0]), std::fabs(d[1]), std::fabs(d[2])};
-                    std::sort(a.begin(), a.end());
-                    if (a[2] - a[1] < 0.15) continue;
-                    ++checked;
-                    const std::uint8_t* px = &pixels[4 * (j * w + i)];
-                    const auto& c = colours[dominantAxis(d)];
-                    if (px[0] != c[0] || px[1] != c[1] || px[2] != c[2]) ++wrong;
-                }
-            EXPECT_GT(checked, w * h / 2);
-            EXPECT_EQ(0, wrong) << w << "x" << h << " tilt " << p.tilt;
+    for (const View& view : views) {
+        int wrong = 0, checked = 0;
+        for (const Sample& s : render(view)) {
+            // Skip pixels whose footprint may straddle two faces.
+            Vec3 a = {std::fabs(s.direction[0]), std::fabs(s.direction[1]), std::fabs(s.direction[2])};
+            std::sort(a.begin(), a.end());
+            if (a[2] - a[1] < 0.15) continue;
+            ++checked;
+            wrong += !std::equal(s.rgb.begin(), s.rgb.end(), colours[dominantAxis(s.direction)]);
         }
+        EXPECT_GT(checked, view.width * view.height / 2);
+        EXPECT_EQ(0, wrong) << view.width << "x" << view.height << " tilt " << view.params.tilt;
+    }
 }
 
 TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
-    fillDirectionBox();
-    for (const Params& p : {planet, horizon})
-        for (const auto& size : sizes) {
-            int w = size[0], h = size[1];
-            std::vector<std::uint8_t> pixels = render(p, w, h);
-            int worst = 0;
-            for (int j = 0; j < h; ++j)
-                for (int i = 0; i < w; ++i) {
-                    double x, y;
-                    screenPoint(i, j, w, h, x, y);
-                    Vec3 d = expectedDirection(p, x, y);
-                    for (int k = 0; k < 3; ++k) {
-                        int expected = int(std::lround(255.0 * (0.5 + 0.5 * d[k])));
-                        worst = std::max(worst, std::abs(int(pixels[4 * (j * w + i) + k]) - expected));
-                    }
-                }
-            EXPECT_LE(worst, 4) << w << "x" << h << " tilt " << p.tilt;
-        }
+    GLuint box = linkProgram(boxVertex, boxFragment);
+    glUseProgram(box);
+    vexel::Matrix place;
+    place.translate(eye[0], eye[1], eye[2]);
+    fillFaces([&](int, vexel::Matrix view) {
+        glUniformMatrix4fv(glGetUniformLocation(box, "pmatrix"), 1, GL_FALSE, (place * view).matrix());
+        drawTriangles(boxTriangles());
+    });
+    glDeleteProgram(box);
+    for (const View& view : views) {
+        int worst = 0;
+        for (const Sample& s : render(view))
+            for (int k = 0; k < 3; ++k)
+                worst = std::max(worst, std::abs(s.rgb[k] - int(std::lround(255.0 * (0.5 + 0.5 * s.direction[k])))));
+        EXPECT_LE(worst, 4) << view.width << "x" << view.height << " tilt " << view.params.tilt;
+    }
 }

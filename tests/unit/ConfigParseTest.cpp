@@ -1,5 +1,5 @@
 // The config.txt format, exercised with "File" lines, which need no GL context.
-#include "../gl/TempDir.h"
+#include "TempDir.h"
 #include "Capture.h"
 #include "Config.h"
 
@@ -34,86 +34,57 @@ protected:
     }
 };
 
-TEST_F(ConfigParseTest, FieldsEndAtSingleSpacesAndTheLastRunsToTheLineEnd) {
+// Fields end at single spaces, the last runs to the line end; a CR before a line feed is
+// dropped; a later line replaces an earlier one of the same name.
+TEST_F(ConfigParseTest, FieldsCarriageReturnsAndRepeatedNames) {
     auto config = load("File spaced a path with spaces\n"
                        "File trailing value \n"
                        "File  nameless\n"
                        "File empty \n"
                        "File tabbed a\tb\n"
-                       "File cr x\ry\n"
-                       "File last no line feed");
+                       "File cr x\ry\r\n"
+                       "File dos two \r\n"
+                       "File again first\n"
+                       "File again second\n"
+                       "File last no line feed\r");
     EXPECT_EQ("", output);
-    EXPECT_EQ("a path with spaces", config->getFile("spaced"));
-    EXPECT_EQ("value ", config->getFile("trailing"));
-    EXPECT_EQ("nameless", config->getFile(""));
-    EXPECT_EQ("", config->getFile("empty"));
-    EXPECT_EQ("a\tb", config->getFile("tabbed"));
-    EXPECT_EQ("x\ry", config->getFile("cr"));
-    EXPECT_EQ("no line feed", config->getFile("last"));
+    const std::pair<const char*, const char*> expected[] = {
+        {"spaced", "a path with spaces"}, {"trailing", "value "}, {"", "nameless"}, {"empty", ""}, {"tabbed", "a\tb"},
+        {"cr", "x\ry"}, {"dos", "two "}, {"again", "second"}, {"last", "no line feed"}};
+    for (const auto& [name, value] : expected) EXPECT_EQ(value, config->getFile(name)) << name;
 }
 
-TEST_F(ConfigParseTest, LinesOfOtherKindsAreIgnoredSilently) {
+TEST_F(ConfigParseTest, OtherLinesAreIgnoredSilentlyAndShortOnesReportedWithTheirNumber) {
     auto config = load("file lower x\n"
                        " File lead x\n"
                        "File\tkind x\n"
                        "# File hash x\n"
                        "\n"
                        "Files plural x\n"
-                       "File kept x\n");
-    EXPECT_EQ("", output);
-    EXPECT_EQ("x", config->getFile("kept"));
-    for (const char* name : {"lower", "lead", "kind", "hash", "plural"}) expectUnknownFile(*config, name);
-}
-
-TEST_F(ConfigParseTest, CarriageReturnLineEndsAreStripped) {
-    auto config = load("File a one\r\nFile b two \r\nFile c three\r");
-    EXPECT_EQ("", output);
-    EXPECT_EQ("one", config->getFile("a"));
-    EXPECT_EQ("two ", config->getFile("b"));
-    EXPECT_EQ("three", config->getFile("c"));
-}
-
-TEST_F(ConfigParseTest, ALaterLineReplacesAnEarlierOneOfTheSameName) {
-    auto config = load("File a first\nFile b other\nFile a second\n");
-    EXPECT_EQ("second", config->getFile("a"));
-    EXPECT_EQ("other", config->getFile("b"));
-}
-
-TEST_F(ConfigParseTest, ShortLinesAreReportedWithTheirNumberAndSkipped) {
-    auto config = load("File\n"
+                       "File kept x\n"
+                       "File\n"
                        "File onlyname\n"
-                       "File ok fine\n"
                        "Shader s a b c d\n"
                        "Texture t\r\n"
                        "Mesh\n");
-    EXPECT_EQ(path + " line 1: too few fields for File, skipped\n" +
-              path + " line 2: too few fields for File, skipped\n" +
-              path + " line 4: too few fields for Shader, skipped\n" +
-              path + " line 5: too few fields for Texture, skipped\n" +
-              path + " line 6: too few fields for Mesh, skipped\n",
-              output);
-    EXPECT_EQ("fine", config->getFile("ok"));
-    expectUnknownFile(*config, "onlyname");
+    std::string expected;
+    for (auto [line, kind] : {std::pair(8, "File"), {9, "File"}, {10, "Shader"}, {11, "Texture"}, {12, "Mesh"}})
+        expected += path + " line " + std::to_string(line) + ": too few fields for " + kind + ", skipped\n";
+    EXPECT_EQ(expected, output);
+    EXPECT_EQ("x", config->getFile("kept"));
+    for (const char* name : {"lower", "lead", "kind", "hash", "plural", "onlyname"}) expectUnknownFile(*config, name);
 }
 
-TEST_F(ConfigParseTest, UnknownNamesAreReportedByKindBeforeRaising) {
-    auto config = load("");
-    EXPECT_EQ("", output);
-    expectUnknownFile(*config, "title1");
+TEST_F(ConfigParseTest, UnknownNamesAreReportedByKindBeforeRaisingExceptModels) {
+    auto config = load("File turtle not a model\n");
     std::string said = captureStdout([&] {
         EXPECT_THROW(config->getShader("wireframe"), std::out_of_range);
         EXPECT_THROW(config->getTexture("stars"), std::out_of_range);
+        EXPECT_EQ(nullptr, config->getModel("turtle"));
+        EXPECT_EQ(nullptr, config->getModel("turtle"));
     });
     EXPECT_EQ(path + " files no Shader named \"wireframe\"\n" + path + " files no Texture named \"stars\"\n", said);
-}
-
-TEST_F(ConfigParseTest, UnknownModelsAreNullEveryTimeWithoutAMessage) {
-    auto config = load("File turtle not a model\n");
-    std::string said = captureStdout([&] {
-        EXPECT_EQ(nullptr, config->getModel("turtle"));
-        EXPECT_EQ(nullptr, config->getModel("turtle"));
-    });
-    EXPECT_EQ("", said);
+    expectUnknownFile(*config, "title1");
 }
 
 TEST_F(ConfigParseTest, AnUnreadableConfigIsReportedByItsPath) {
@@ -125,6 +96,8 @@ TEST_F(ConfigParseTest, AnUnreadableConfigIsReportedByItsPath) {
     std::string folder = dir.path("");
     loadFile(folder);
     EXPECT_EQ("cannot read " + folder + ": Is a directory\n", output);
+    load("");
+    EXPECT_EQ("", output) << "an empty file is no error";
 }
 
 } // namespace
