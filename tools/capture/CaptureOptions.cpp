@@ -1,29 +1,33 @@
 #include "CaptureOptions.h"
 
+#include "Arguments.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-namespace {
-
-bool parseNumber(const char* text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    return end != text && *end == '\0';
-}
-
-bool parseSize(const char* text, int& width, int& height) {
-    char tail = 0;
-    return std::sscanf(text, "%dx%d%c", &width, &height, &tail) == 2 && width > 0 && height > 0 &&
-           width <= 8192 && height <= 8192;
-}
-
-} // namespace
+const char* const captureUsage =
+    "usage: skorvane-capture OPTIONS, run where config.txt and data/ are\n"
+    "  --time SECONDS      save the frame at this demo time (0 < SECONDS < 100); may be repeated\n"
+    "  --out FILE.png      where --time saves; with several times, each file name gets -SECONDS\n"
+    "  --size WxH          frame size in pixels (default 1280x720)\n"
+    "  --fps N             frame rate of a video and of the star stream's replay (default 60)\n"
+    "  --video FILE.mp4    export the show with its music as a video\n"
+    "  --from SECONDS      where the video starts (default 0)\n"
+    "  --to SECONDS        where the video ends (default 100)\n"
+    "  --sheet FILE.png    save a contact sheet with a frame of each scene\n"
+    "  --bench             measure each scene's frame time\n"
+    "  --frames N          frames per scene for --bench (default 30)\n"
+    "  --json FILE         also write the --bench figures as JSON\n"
+    "  --help              print this and exit\n";
 
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
     int modes = 0;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
+        if (arg == "--help") {
+            options.help = true;
+            return true;
+        }
         bool flag = arg == "--bench";
         if (!flag && i + 1 >= argc) {
             error = "option " + arg + " needs a value";

@@ -17,7 +17,11 @@ struct CaptureOptions {
     double from = 0.0;         // --from/--to: the part of the show a video covers
     double to = 100.0;
     int benchFrames = 30;      // --frames: frames per scene in --bench
+    bool help = false;         // --help: print captureUsage and do nothing else
 };
+
+// Every option, one line each.
+extern const char* const captureUsage;
 
 // Parses argv; on failure returns false and sets `error` to one line saying what is wrong.
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);

@@ -2,6 +2,8 @@
 // to save frames, export the show as a video, make a contact sheet or measure frame times.
 #include "CaptureOptions.h"
 #include "CubeMap.h"
+#include "Label.h"
+#include "Session.h"
 #include "Sprite.h"
 #include "velmora.h"
 
@@ -10,8 +12,6 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
-#define STB_TRUETYPE_IMPLEMENTATION
-#include <stb_truetype.h>
 
 #include <algorithm>
 #include <chrono>
@@ -29,34 +29,13 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Pixels = std::vector<std::uint8_t>;
 
-struct SceneWindow {
-    const char* name;
-    double start;
-    double end;
-    double representative; // the moment the contact sheet shows
-};
-
-// The show's timeline, as Velmora builds it.
-const SceneWindow scenes[] = {
-    {"Title", 0.0, 6.0, 1.5},           {"Intro", 6.0, 12.0, 9.0},
-    {"TerrainAndCars", 12.0, 47.553, 14.0}, {"CarDrop", 47.553, 54.195, 49.9},
-    {"WholeWorld", 54.195, 70.536, 64.5},   {"ToInfinity", 70.536, 100.0, 85.0},
-};
-const double starStreamStart = 70.536;
+// The moment of each scene the contact sheet shows, in timeline order.
+const double sheetMoments[6] = {1.5, 9.0, 14.0, 49.9, 64.5, 85.0};
 
 volatile std::sig_atomic_t interrupted = 0;
 
-[[noreturn]] void fail(const std::string& message) {
-    std::printf("%s\n", message.c_str());
-    std::exit(1);
-}
-
 double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-// Demo time of frame n at a fixed rate, in whole milliseconds as the live clock gives it.
-double frameTime(long n, int fps) { return std::round(double(n) * 1000.0 / fps) / 1000.0; }
 
 // Checks that `path` can be written without leaving a file behind.
 bool writable(const std::string& path) {
@@ -68,74 +47,10 @@ bool writable(const std::string& path) {
     return true;
 }
 
-// One hidden window of the capture size with the demo built for that size. The scenes draw into
-// the window's back buffer, which is read before any swap.
-class Session {
-public:
-    Session(int width, int height) : width(width), height(height) {
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot initialise SDL: ") + SDL_GetError());
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        window = SDL_CreateWindow("skorvane-capture", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (!window) fail(std::string("cannot create the window: ") + SDL_GetError());
-        if (!SDL_GL_CreateContext(window))
-            fail(std::string("cannot create an OpenGL 4.1 core context: ") + SDL_GetError());
-        glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) fail("cannot initialise GLEW");
-        glGetError();
-    }
-
-    void buildDemo() {
-        Clock::time_point t0 = Clock::now();
-        demo = new Velmora(width, height);
-        demo->init();
-        initSeconds = secondsSince(t0);
-    }
-
-    // Draws demo time `time`; inside the star stream first replays the frames the live show would
-    // have drawn at `fps` since the scene began, so the emitter reaches the same state.
-    void render(double time, int fps) {
-        if (time > starStreamStart) {
-            if (simulated > time) fail("internal: frames must be captured in time order");
-            for (long n = long(std::ceil(std::max(simulated, starStreamStart) * fps));; n++) {
-                double t = frameTime(n, fps);
-                if (t >= time) break;
-                if (t > starStreamStart && t > simulated) demo->show(t);
-            }
-        }
-        show(time);
-    }
-
-    void show(double time) {
-        demo->show(time);
-        simulated = std::max(simulated, time);
-    }
-
-    // The back buffer as RGBA rows, top row first.
-    Pixels read() {
-        Pixels pixels(std::size_t(width) * height * 4);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        Pixels flipped(pixels.size());
-        std::size_t row = std::size_t(width) * 4;
-        for (int y = 0; y < height; y++)
-            std::memcpy(&flipped[y * row], &pixels[(height - 1 - y) * row], row);
-        for (std::size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255; // the window shows no alpha
-        return flipped;
-    }
-
-    int width;
-    int height;
-    double initSeconds = 0.0;
-
-private:
-    SDL_Window* window = nullptr;
-    vexel::Demo* demo = nullptr;
-    double simulated = 0.0;
-};
+// A hidden window of the capture size: the scenes draw into its back buffer, read before any swap.
+Session openSession(const CaptureOptions& options) {
+    return Session("skorvane-capture", options.width, options.height, SDL_WINDOW_HIDDEN, true);
+}
 
 void savePng(const std::string& path, const Pixels& pixels, int width, int height) {
     if (!stbi_write_png(path.c_str(), width, height, 4, pixels.data(), width * 4))
@@ -148,7 +63,7 @@ int captureFrames(const CaptureOptions& options) {
     bool several = times.size() > 1;
     for (double t : times)
         if (!writable(framePath(options.out, t, several))) fail("cannot write " + framePath(options.out, t, several));
-    Session session(options.width, options.height);
+    Session session = openSession(options);
     session.buildDemo();
     for (double t : times) {
         session.render(t, options.fps);
@@ -156,44 +71,6 @@ int captureFrames(const CaptureOptions& options) {
     }
     return 0;
 }
-
-// Draws text into an RGBA image with a font from fonts-dejavu-core.
-class Label {
-public:
-    Label() {
-        std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", std::ios::binary);
-        font.assign(std::istreambuf_iterator<char>(in), {});
-        if (font.empty() || !stbtt_InitFont(&info, font.data(), 0)) fail("cannot read the DejaVu Sans Bold font");
-    }
-
-    void draw(Pixels& image, int imageWidth, int x, int y, float pixelHeight, const char* text) {
-        float scale = stbtt_ScaleForPixelHeight(&info, pixelHeight);
-        int ascent = 0;
-        stbtt_GetFontVMetrics(&info, &ascent, nullptr, nullptr);
-        int baseline = y + int(ascent * scale);
-        float pen = float(x);
-        for (const char* c = text; *c; c++) {
-            int advance = 0, bearing = 0, x0, y0, x1, y1;
-            stbtt_GetCodepointHMetrics(&info, *c, &advance, &bearing);
-            stbtt_GetCodepointBitmapBox(&info, *c, scale, scale, &x0, &y0, &x1, &y1);
-            int w = x1 - x0, h = y1 - y0;
-            std::vector<unsigned char> glyph(std::size_t(std::max(w, 1)) * std::max(h, 1));
-            stbtt_MakeCodepointBitmap(&info, glyph.data(), w, h, w, scale, scale, *c);
-            for (int gy = 0; gy < h; gy++)
-                for (int gx = 0; gx < w; gx++) {
-                    int px = int(pen) + x0 + gx, py = baseline + y0 + gy;
-                    std::uint8_t* p = &image[(std::size_t(py) * imageWidth + px) * 4];
-                    unsigned a = glyph[gy * w + gx];
-                    for (int k = 0; k < 3; k++) p[k] = std::uint8_t((p[k] * (255 - a) + 255 * a) / 255);
-                }
-            pen += advance * scale;
-        }
-    }
-
-private:
-    std::vector<unsigned char> font;
-    stbtt_fontinfo info{};
-};
 
 int captureSheet(const CaptureOptions& options) {
     if (!writable(options.out)) fail("cannot write " + options.out);
@@ -204,11 +81,11 @@ int captureSheet(const CaptureOptions& options) {
     Pixels sheet(std::size_t(sheetW) * sheetH * 4, 0);
     for (std::size_t i = 3; i < sheet.size(); i += 4) sheet[i] = 255;
 
-    Session session(tileW, tileH);
+    Session session = openSession(options);
     session.buildDemo();
     Label label;
     for (int i = 0; i < 6; i++) {
-        session.render(scenes[i].representative, options.fps);
+        session.render(sheetMoments[i], options.fps);
         Pixels tile = session.read();
         int left = gap + (i % columns) * (tileW + gap);
         int top = gap + (i / columns) * (tileH + labelHeight + gap);
@@ -216,7 +93,7 @@ int captureSheet(const CaptureOptions& options) {
             std::memcpy(&sheet[(std::size_t(top + y) * sheetW + left) * 4], &tile[std::size_t(y) * tileW * 4],
                         std::size_t(tileW) * 4);
         char text[64];
-        std::snprintf(text, sizeof text, "%d  %s  %.1f s", i + 1, scenes[i].name, scenes[i].representative);
+        std::snprintf(text, sizeof text, "%d  %s  %.1f s", i + 1, velmoraTimeline[i].name, sheetMoments[i]);
         label.draw(sheet, sheetW, left + 4, top + tileH + 6, 24.0f, text);
     }
     savePng(options.out, sheet, sheetW, sheetH);
@@ -281,7 +158,7 @@ int captureVideo(const CaptureOptions& options) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGINT, [](int) { interrupted = 1; });
 
-    Session session(options.width, options.height);
+    Session session = openSession(options);
     session.buildDemo();
     long first = long(std::ceil(options.from * options.fps - 1e-9));
     long last = first;
@@ -376,7 +253,7 @@ Timing measure(int frames, Draw draw) {
 
 int bench(const CaptureOptions& options) {
     if (!options.json.empty() && !writable(options.json)) fail("cannot write " + options.json);
-    Session session(options.width, options.height);
+    Session session = openSession(options);
     Clock::time_point t0 = Clock::now();
     delete new vexel::Config("config.txt");
     double registrySeconds = secondsSince(t0);
@@ -390,7 +267,7 @@ int bench(const CaptureOptions& options) {
                        ", \"scenes_s\": " + std::to_string(scenesSeconds) + "},\n  \"scenes\": [\n";
     std::printf("%-16s %10s %10s %8s %10s %10s %8s\n", "scene", "median ms", "p90 ms", "fps", "gpu ms",
                 "floor ms", "ratio");
-    for (const SceneWindow& scene : scenes) {
+    for (const SceneWindow& scene : velmoraTimeline) {
         int n = options.benchFrames;
         Timing t = measure(n, [&](int i) {
             double time = std::round((scene.start + (i + 0.5) * (scene.end - scene.start) / n) * 1000.0) / 1000.0;
@@ -406,7 +283,7 @@ int bench(const CaptureOptions& options) {
                       "    {\"name\": \"%s\", \"median_ms\": %.3f, \"p90_ms\": %.3f, \"fps\": %.2f, "
                       "\"gpu_ms\": %.3f, \"floor_ms\": %.3f, \"ratio\": %.3f}%s\n",
                       scene.name, t.medianMs, t.p90Ms, 1000.0 / t.medianMs, t.gpuMs, f.medianMs, ratio,
-                      &scene == &scenes[5] ? "" : ",");
+                      &scene == &velmoraTimeline.back() ? "" : ",");
         json += entry;
     }
     std::printf("start-up: registry %.3f s, scenes %.3f s\n", registrySeconds, scenesSeconds);
@@ -423,6 +300,10 @@ int main(int argc, char** argv) {
     if (!parseCaptureOptions(argc, argv, options, error)) {
         std::printf("skorvane-capture: %s\n", error.c_str());
         return 2;
+    }
+    if (options.help) {
+        std::printf("%s", captureUsage);
+        return 0;
     }
     switch (options.mode) {
     case CaptureOptions::Mode::Frames: return captureFrames(options);

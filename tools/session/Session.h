@@ -1,0 +1,50 @@
+// The window, the OpenGL context and the Velmora object that skorvane-capture and skorvane-preview
+// draw with. Start-up failures end the process with one line and status 1, as skorvane does.
+#pragma once
+
+#include "velmora.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Pixels = std::vector<std::uint8_t>;
+
+// Prints `message` as one line and ends the process with status 1.
+[[noreturn]] void fail(const std::string& message);
+
+// Demo time of frame n at a fixed rate, in whole milliseconds as the live clock gives it.
+double frameTime(long n, int fps);
+
+class Session {
+public:
+    // Opens a window of `width` x `height` (or the desktop's size with SDL_WINDOW_FULLSCREEN_DESKTOP)
+    // and a 4.1 core context in it. With `headless`, a process without DISPLAY draws offscreen.
+    Session(const char* title, int width, int height, std::uint32_t windowFlags, bool headless);
+
+    // Loads config.txt and builds the scenes as skorvane does.
+    void buildDemo();
+
+    // Draws demo time `time`. Inside the star stream it first replays the frames a live show at
+    // `fps` would have drawn since the scene began, so the emitter reaches the same state; a time
+    // before the last one drawn restarts the stream.
+    void render(double time, int fps);
+    // Draws demo time `time` and nothing else.
+    void show(double time);
+    // Makes the next render() replay the star stream from the scene's start.
+    void restartStarStream();
+
+    // The back buffer as RGBA rows, top row first, fully opaque.
+    Pixels read();
+
+    SDL_Window* window = nullptr;
+    Velmora* demo = nullptr; // lives until the process exits
+    int width;
+    int height;
+    double initSeconds = 0.0;
+
+private:
+    double simulated = 0.0; // the latest demo time the star stream was moved to
+};
