@@ -219,3 +219,19 @@ TEST_F(Mesh3DTest, UnreadableFileIsReportedAndDrawsNothing) {
     EXPECT_TRUE(noFaces.positions.empty());
     EXPECT_TRUE(noFaces.indices.empty());
 }
+
+TEST_F(Mesh3DTest, AReloadTakesTheNewModelInPlaceUnlessTheFileHasNoTriangle) {
+    std::string path = dir.write("model.obj", TRIANGLE);
+    Mesh3D mesh(path.c_str());
+    dir.write("model.obj", TRIANGLE + "f 3 2 1\n");
+    EXPECT_TRUE(mesh.reload(path.c_str()));
+    render(mesh);
+    EXPECT_EQ(TRIANGLE_POSITIONS + REVERSED_POSITIONS, readAttribute(0, 3));
+
+    dir.write("model.obj", "v 0 0 0\n");
+    captureStdout([&] { EXPECT_FALSE(mesh.reload(path.c_str())); });
+    render(mesh);
+    EXPECT_EQ(TRIANGLE_POSITIONS + REVERSED_POSITIONS, readAttribute(0, 3));
+    glBindVertexArray(0);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}

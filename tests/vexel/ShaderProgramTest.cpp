@@ -2,6 +2,7 @@
 #include "Capture.h"
 #include "GLTest.h"
 #include "Matrix.h"
+#include "Run.h"
 #include "Shader.h"
 #include "ShaderProgram.h"
 #include "TempDir.h"
@@ -141,6 +142,35 @@ TEST_F(ShaderProgramTest, AnUnreadableSourceIsReportedAndNothingIsAttached) {
     std::string message = "cannot open shader " + missing + ": No such file or directory\n";
     EXPECT_EQ(message + message + "cannot read shader " + folder + ": Is a directory\n", output);
     EXPECT_EQ(0, programState(program.getProgramID(), GL_ATTACHED_SHADERS));
+}
+
+// The scenes hold the registry's objects, so a reload must change the GL program inside one.
+TEST_F(ShaderProgramTest, ARelinkReplacesTheProgramInPlaceOnlyWhenItCompilesAndLinks) {
+    std::string output;
+    auto program = build(vertexSource, whiteFragment, output);
+    GLuint first = program->getProgramID();
+    std::vector<vexel::ShaderFile> files = {{dir.write("shader.frag", brokenSource), GL_FRAGMENT_SHADER},
+                                            {dir.path("shader.vert"), GL_VERTEX_SHADER}};
+    std::string log;
+    output = captureStdout([&] { EXPECT_FALSE(program->relink(files, log)); });
+    EXPECT_EQ("", output) << "the caller reports the log";
+    EXPECT_NE(std::string::npos, log.find("undeclared")) << log;
+    // Stages that do not match: the linker's log.
+    std::string vertex = dir.write("shader.vert", std::string(vertexSource) + "\nout vec3 shade;\n");
+    dir.write("shader.frag", "#version 410 core\nin vec4 shade;\nout vec4 color;\nvoid main() { color = shade; }\n");
+    EXPECT_FALSE(program->relink(files, log));
+    EXPECT_EQ(referenceLinkLog(readFile(vertex), readFile(files[0].path)), log);
+    EXPECT_EQ(first, program->getProgramID());
+
+    dir.write("shader.frag", uniformsSource);
+    EXPECT_TRUE(program->relink(files, log)) << log;
+    program->use();
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(GLuint(current), program->getProgramID());
+    EXPECT_NE(-1, glGetUniformLocation(current, "v3"));
+    EXPECT_FALSE(glIsProgram(first)) << "the old program is deleted";
+    glUseProgram(0);
 }
 
 TEST_F(ShaderProgramTest, TexturesTakeUnitsInCallOrderAndEachUseRestartsAtZero) {

@@ -80,4 +80,22 @@ TEST_F(TextureTest, AnUnreadableImageIsReportedAndStillHasAName) {
     }
 }
 
+TEST_F(TextureTest, AReloadFillsTheSameNameAndAFailedOneKeepsThePixels) {
+    const std::uint8_t greyAlpha[2] = {40, 200}, colour[3] = {10, 20, 30};
+    std::string path = dir.path("reload.png");
+    ASSERT_TRUE(stbi_write_png(path.c_str(), 1, 1, 2, greyAlpha, 2));
+    GLuint name = vexel::Texture(path.c_str()).getTexID();
+    auto sample = [&] { return drawQuad(fetchFragment, 1, 1, [&] { glBindTexture(GL_TEXTURE_2D, name); }); };
+
+    ASSERT_TRUE(stbi_write_png(path.c_str(), 1, 1, 3, colour, 3));
+    std::string error;
+    EXPECT_TRUE(vexel::Texture::reload(name, path.c_str(), error)) << error;
+    EXPECT_EQ((std::vector<std::uint8_t>{10, 20, 30, 255}), sample()) << "the grey-alpha swizzle went with the image";
+
+    EXPECT_FALSE(vexel::Texture::reload(name, dir.path("absent.png").c_str(), error));
+    EXPECT_EQ(0u, error.find("cannot load texture " + dir.path("absent.png"))) << error;
+    EXPECT_EQ((std::vector<std::uint8_t>{10, 20, 30, 255}), sample());
+    glDeleteTextures(1, &name);
+}
+
 } // namespace
