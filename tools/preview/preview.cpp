@@ -192,7 +192,10 @@ private:
         case SDLK_HOME: seek(0); break;
         case SDLK_l: toggleSceneLoop(); break;
         case SDLK_r: reloader.reloadAll(); break;
-        case SDLK_TAB: showOverlay = !showOverlay, dirty = true; break;
+        case SDLK_TAB:
+            showOverlay = !showOverlay;
+            note(now(), showOverlay ? "display on" : "display off");
+            break;
         default:
             if (key >= SDLK_1 && key < SDLK_1 + last + 1) seek(sceneEntryMs(key - SDLK_1));
         }
