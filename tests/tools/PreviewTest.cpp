@@ -7,6 +7,8 @@
 #include "TempDir.h"
 #include "velmora.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,7 +35,7 @@ const double meanTolerance = 0.3;
 // One skorvane-preview running in `dir`, with its standard output read line by line.
 class Preview {
 public:
-    Preview(const std::string& dir, const std::string& arguments) : dir(dir) {
+    Preview(const std::string& dir, const std::string& arguments) {
         int fds[2];
         EXPECT_EQ(0, pipe(fds));
         pid = fork();
@@ -42,7 +44,8 @@ public:
             dup2(fds[1], 1);
             dup2(fds[1], 2);
             close(fds[0]);
-            if (chdir(dir.c_str()) == 0) execl("/bin/sh", "sh", "-c", ("exec " + previewTool + " " + arguments).c_str(), nullptr);
+            std::string command = "exec " + previewTool + " " + arguments;
+            if (chdir(dir.c_str()) == 0) execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
         }
         close(fds[1]);
@@ -64,10 +67,10 @@ public:
     std::string nextLine(double seconds) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         for (std::size_t end; (end = pending.find('\n')) == std::string::npos;) {
-            int left = int(std::chrono::duration<double, std::milli>(deadline - std::chrono::steady_clock::now()).count());
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd ready{output, POLLIN, 0};
             char buffer[4096];
-            ssize_t n = left > 0 && poll(&ready, 1, left) > 0 ? read(output, buffer, sizeof buffer) : 0;
+            ssize_t n = left.count() > 0 && poll(&ready, 1, int(left.count())) > 0 ? read(output, buffer, sizeof buffer) : 0;
             if (n <= 0) return "";
             pending.append(buffer, std::size_t(n));
         }
@@ -87,9 +90,23 @@ public:
 
     void key(const std::string& keys) { runCommand("xdotool key --window " + window + " " + keys); }
 
+    // The window's pixels as the X server holds them.
     Image grab() {
-        runCommand("import -window " + window + " " + dir + "/window.png");
-        return loadPng(dir + "/window.png");
+        Display* display = XOpenDisplay(nullptr);
+        Window id = std::stoul(window);
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, id, &attributes);
+        XImage* pixels = XGetImage(display, id, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+        Image image{attributes.width, attributes.height, {}};
+        for (int y = 0; y < image.height; y++)
+            for (int x = 0; x < image.width; x++) {
+                unsigned long p = XGetPixel(pixels, x, y);
+                image.rgba.insert(image.rgba.end(),
+                                  {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p), 255});
+            }
+        XDestroyImage(pixels);
+        XCloseDisplay(display);
+        return image;
     }
 
     // Escape, and the exit status.
@@ -102,7 +119,6 @@ public:
     }
 
 private:
-    std::string dir;
     pid_t pid = -1;
     int output = -1;
     std::string window;
