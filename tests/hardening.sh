@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Hardening checks, each bounded in time:
 #   asan-suite  the fast test suite built with AddressSanitizer and UBSan (build-asan/);
-#   fuzz-*      the config.txt and OBJ fuzz targets, a minute each, on a copy of their seed corpus;
+#   fuzz-*      the config.txt and OBJ fuzz targets, half a minute each, on a copy of their seed corpus;
 #   valgrind    skorvane's start-up and a ten-second track under memcheck (build-fuzz/ holds an
 #               uninstrumented clang build of it beside the fuzz targets).
 # The caller sets DISPLAY (an X server such as Xvfb) and SDL_AUDIODRIVER (dummy on CI). Exits
@@ -49,7 +49,7 @@ fuzz_build() {
 fuzz() {
     local target=$1 corpus=$2
     cp -r "tests/fuzz/corpus/$corpus" "$work/$corpus" &&
-        "build-fuzz/bin/$target" -max_total_time=60 -max_len=4096 -timeout=10 -print_final_stats=1 \
+        "build-fuzz/bin/$target" -max_total_time=30 -max_len=4096 -timeout=10 -print_final_stats=1 \
             -artifact_prefix="$root/build-fuzz/$target-" "$work/$corpus" &&
         echo "corpus: $(ls "$work/$corpus" | wc -l) inputs"
 }
