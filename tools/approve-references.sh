@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-times=(1.5 4.5 9.0 15.0 19.6 26.0 32.0 39.0 44.0 49.9 53.0 58.0 64.5 72.0)
+times=(2.999 3.0 9.0 15.0 19.6 26.0 32.0 39.0 44.0 49.9 53.0 58.0 64.5 72.0)
 args=()
 for t in "${times[@]}"; do args+=(--time "$t"); done
 rm -f tests/velmora/reference/frame-*.png

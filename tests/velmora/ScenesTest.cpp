@@ -307,20 +307,6 @@ TEST_F(ScenesTest, WheelsAndSinkingCarsTurnAtTheirRates) {
     }
 }
 
-TEST_F(ScenesTest, TinyPlanetGetsTheTimetableOfTheMoment) {
-    frame(20.0);
-    GLuint program = demo->registry()->getShader("tinyplanet")->getProgramID();
-    PlanetFrame expected = planetTimetable(20.0);
-    std::array<float, 4> values{-1, -1, -1, -1};
-    for (int i = 0; i < 4; i++) {
-        std::string name = "param" + std::to_string(i + 1);
-        GLint location = glGetUniformLocation(program, name.c_str());
-        ASSERT_NE(-1, location) << name << " is not an active uniform of tinyplanet";
-        glGetUniformfv(program, location, &values[i]);
-    }
-    EXPECT_EQ((std::array<float, 4>{expected.param1, expected.param2, expected.param3, expected.param4}), values);
-}
-
 TEST_F(ScenesTest, MissingModelStopsStartUpNamingSceneAndKey) {
     TempDir dir;
     std::string triangle = dir.write("triangle.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
