@@ -20,11 +20,15 @@
 namespace {
 
 const int liveRate = 60;      // frames per second the star stream is replayed at after a seek
-const long showEndMs = 100000; // playing stops here
 const Uint32 watchPeriodMs = 100;
 
 long toMs(double seconds) {
     return std::lround(seconds * 1000.0);
+}
+
+// Playing stops at the end of the last scene.
+long showEndMs() {
+    return toMs(velmoraTimeline.back().end);
 }
 
 // Just inside scene k's window, which excludes its start.
@@ -132,7 +136,7 @@ private:
     }
 
     void restartClock(long ms) {
-        anchorMs = std::clamp(ms, 0L, showEndMs);
+        anchorMs = std::clamp(ms, 0L, showEndMs());
         anchorTicks = SDL_GetTicks();
     }
 
@@ -152,8 +156,8 @@ private:
 
     void keepInShow() {
         if (looping() && now() >= loopEndMs) seek(loopStartMs, loopEvent());
-        if (now() >= showEndMs) {
-            restartClock(showEndMs);
+        if (now() >= showEndMs()) {
+            restartClock(showEndMs());
             setPaused(true);
         }
     }
