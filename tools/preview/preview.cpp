@@ -11,6 +11,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -100,7 +101,7 @@ private:
     bool dirty = true;       // something to show while paused
     std::vector<std::string> pending; // lines printed once the frame that shows them is on screen
     std::deque<double> frameMs;
-    Uint32 lastSwap = 0;
+    std::chrono::steady_clock::time_point lastSwap; // frames may take less than a tick
     bool lastFramePlaying = false;
     Uint32 lastTitle = 0;
 
@@ -226,16 +227,16 @@ private:
         if (showOverlay) overlay.draw(line, ms / 1000.0, loopStartMs / 1000.0, loopEndMs / 1000.0);
         SDL_GL_SwapWindow(session.window);
 
-        Uint32 swap = SDL_GetTicks();
+        auto swap = std::chrono::steady_clock::now();
         if (lastFramePlaying && !paused) {
-            frameMs.push_back(double(swap - lastSwap));
+            frameMs.push_back(std::chrono::duration<double, std::milli>(swap - lastSwap).count());
             if (frameMs.size() > 60) frameMs.pop_front();
         }
         lastSwap = swap;
         lastFramePlaying = !paused;
-        if (swap - lastTitle >= 250 || paused) {
+        if (SDL_GetTicks() - lastTitle >= 250 || paused) {
             SDL_SetWindowTitle(session.window, ("skorvane-preview  " + line).c_str());
-            lastTitle = swap;
+            lastTitle = SDL_GetTicks();
         }
         for (const std::string& text : pending) std::printf("%s\n", text.c_str());
         std::fflush(stdout);
