@@ -33,12 +33,9 @@ std::vector<std::string> cutFields(const std::string& line, size_t pos, size_t c
     return fields;
 }
 
-// Fields: name, fragment, vertex, two unused tessellation paths, geometry.
-ShaderProgram* buildProgram(const std::vector<std::string>& fields) {
+ShaderProgram* buildProgram(const ConfigLine& line) {
     ShaderProgram* program = new ShaderProgram();
-    program->addShader(fields[1].c_str(), GL_FRAGMENT_SHADER);
-    program->addShader(fields[2].c_str(), GL_VERTEX_SHADER);
-    program->addShader(fields[5].c_str(), GL_GEOMETRY_SHADER);
+    for (const ShaderFile& file : programFiles(line)) program->addShader(file.path.c_str(), file.type);
     program->compile();
     return program;
 }
@@ -55,6 +52,12 @@ Value lookup(const std::unordered_map<std::string, Value>& map, const std::strin
 }
 
 } // namespace
+
+// Fields: name, fragment, vertex, two unused tessellation paths, geometry.
+std::vector<ShaderFile> programFiles(const ConfigLine& line) {
+    const std::vector<std::string>& fields = line.fields;
+    return {{fields[1], GL_FRAGMENT_SHADER}, {fields[2], GL_VERTEX_SHADER}, {fields[5], GL_GEOMETRY_SHADER}};
+}
 
 std::vector<ConfigLine> readConfigLines(std::istream& in) {
     std::vector<ConfigLine> lines;
@@ -96,7 +99,7 @@ void Config::fileResource(const ConfigLine& line) {
     if (line.kind == "Texture")
         textures[name] = Texture(fields[1].c_str()).getTexID();
     else if (line.kind == "Shader")
-        shaders[name] = buildProgram(fields);
+        shaders[name] = buildProgram(line);
     else if (line.kind == "Mesh")
         models[name] = new Mesh3D(fields[1].c_str());
     else

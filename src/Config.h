@@ -24,6 +24,9 @@ struct ConfigLine {
 // Separate from Config so that the format can be exercised without a GL context.
 std::vector<ConfigLine> readConfigLines(std::istream& in);
 
+// The shader files of a "Shader" line, in the order the program attaches them.
+std::vector<ShaderFile> programFiles(const ConfigLine& line);
+
 class Config {
 public:
     explicit Config(const char* filename);

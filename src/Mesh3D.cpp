@@ -63,6 +63,26 @@ Mesh3D::~Mesh3D() {
     glDeleteVertexArrays(1, &vertexarray);
 }
 
+bool Mesh3D::reload(const char* filename) {
+    Mesh3D fresh(filename);
+    if (fresh.i_count == 0) return false;
+    // Swapped, the old GL objects leave with `fresh` and are deleted with it.
+    std::swap(vbuffer, fresh.vbuffer);
+    std::swap(tbuffer, fresh.tbuffer);
+    std::swap(nbuffer, fresh.nbuffer);
+    std::swap(ibuffer, fresh.ibuffer);
+    std::swap(vertices, fresh.vertices);
+    std::swap(normals, fresh.normals);
+    std::swap(textcoord, fresh.textcoord);
+    std::swap(indices, fresh.indices);
+    std::swap(i_count, fresh.i_count);
+    std::swap(has_normals, fresh.has_normals);
+    std::swap(has_texture, fresh.has_texture);
+    std::swap(vertexarray, fresh.vertexarray);
+    std::swap(buffers, fresh.buffers);
+    return true;
+}
+
 void Mesh3D::draw() {
     glBindVertexArray(vertexarray);
     glDrawElements(GL_TRIANGLES, i_count, GL_UNSIGNED_INT, nullptr);

@@ -18,6 +18,10 @@ public:
     // Draws the mesh with the program and uniforms the caller has set up.
     void draw();
 
+    // Reads the model again into this object, so everything holding it draws the new one. A file
+    // that yields no triangle leaves the mesh as it was and returns false.
+    bool reload(const char* filename);
+
     // Appends what the file holds to the read lists. Faces that name a missing corner or an
     // index outside the lists are dropped and reported once per file.
     void loadOBJ(const char* filename);

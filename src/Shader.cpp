@@ -12,17 +12,14 @@ namespace vexel {
 
 namespace {
 
-void reportUnreadable(const char* verb, const char* filename) {
-    std::printf("cannot %s shader %s: %s\n", verb, filename, std::strerror(errno));
+std::string unreadable(const char* verb, const char* filename) {
+    return std::string("cannot ") + verb + " shader " + filename + ": " + std::strerror(errno);
 }
 
-// Reads the whole file, byte for byte, into `source`; false (after a message) when it cannot be read.
-bool readSource(const char* filename, std::string& source) {
+// Reads the whole file, byte for byte, into `source`; returns why it cannot be read, or "".
+std::string readSource(const char* filename, std::string& source) {
     FILE* file = std::fopen(filename, "r");
-    if (!file) {
-        reportUnreadable("open", filename);
-        return false;
-    }
+    if (!file) return unreadable("open", filename);
     // A directory opens but fails its first read; its seek length means nothing.
     bool readable = std::fgetc(file) != EOF || !std::ferror(file);
     if (readable) {
@@ -32,28 +29,42 @@ bool readSource(const char* filename, std::string& source) {
         std::fread(source.data(), 1, source.size(), file);
         readable = !std::ferror(file);
     }
-    if (!readable) reportUnreadable("read", filename);
+    std::string error = readable ? "" : unreadable("read", filename);
     std::fclose(file);
-    return readable;
+    return error;
 }
 
 } // namespace
 
 Shader::Shader(const char* filename, GLenum shadertype) : shaderid(0) {
     std::string source;
-    if (!readSource(filename, source)) return;
+    std::string error = readSource(filename, source);
+    if (!error.empty()) {
+        std::printf("%s\n", error.c_str());
+        return;
+    }
+    if (compile(source, shadertype)) return;
+    std::puts("Shader error");
+    std::printf("%s\n", source.c_str());
+    ShaderError::errorStr(shaderid, SHADER_ERROR);
+}
 
+Shader::Shader(const char* filename, GLenum shadertype, std::string& log) : shaderid(0) {
+    std::string source;
+    log = readSource(filename, source);
+    if (!log.empty() || compile(source, shadertype)) return;
+    log = ShaderError::log(shaderid, SHADER_ERROR);
+    if (log.empty()) log = std::string("shader ") + filename + " does not compile";
+}
+
+bool Shader::compile(const std::string& source, GLenum shadertype) {
     const GLchar* src = source.c_str();
     shaderid = glCreateShader(shadertype);
     glShaderSource(shaderid, 1, &src, nullptr);
     glCompileShader(shaderid);
-
     GLint compiled = GL_FALSE;
     glGetShaderiv(shaderid, GL_COMPILE_STATUS, &compiled);
-    if (compiled) return;
-    std::puts("Shader error");
-    std::printf("%s\n", src);
-    ShaderError::errorStr(shaderid, SHADER_ERROR);
+    return compiled;
 }
 
 Shader::~Shader() {

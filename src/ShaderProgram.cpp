@@ -37,6 +37,29 @@ void ShaderProgram::compile() {
     }
 }
 
+bool ShaderProgram::relink(const std::vector<ShaderFile>& files, std::string& log) {
+    GLuint fresh = glCreateProgram();
+    for (const ShaderFile& file : files) {
+        Shader shader(file.path.c_str(), file.type, log);
+        if (!log.empty()) {
+            glDeleteProgram(fresh);
+            return false;
+        }
+        glAttachShader(fresh, shader.getShaderId());
+    }
+    GLint linked = GL_FALSE;
+    glLinkProgram(fresh);
+    glGetProgramiv(fresh, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        log = ShaderError::log(fresh, PROGRAM_ERROR);
+        glDeleteProgram(fresh);
+        return false;
+    }
+    glDeleteProgram(programid);
+    programid = fresh;
+    return true;
+}
+
 GLuint ShaderProgram::getProgramID() {
     return programid;
 }

@@ -6,7 +6,16 @@
 
 #include <GL/glew.h>
 
+#include <string>
+#include <vector>
+
 namespace vexel {
+
+// One GLSL file of a program and the stage it is compiled for.
+struct ShaderFile {
+    std::string path;
+    GLenum type;
+};
 
 class ShaderProgram {
 public:
@@ -16,6 +25,12 @@ public:
     void addShader(const char* filename, GLenum shadertype);
     void compile();
     GLuint getProgramID();
+
+    // Compiles and links `files` into a new GL program. When both succeed, the new program takes
+    // the old one's place inside this object (the old one is deleted), so everything holding this
+    // object draws with it from its next use(). Otherwise nothing changes and `log` says what the
+    // compiler or the linker found.
+    bool relink(const std::vector<ShaderFile>& files, std::string& log);
 
     // Makes the program current and restarts texture-unit numbering at 0.
     void use();

@@ -4,6 +4,7 @@
 #include <stb_image.h>
 
 #include <cstdio>
+#include <string>
 
 namespace vexel {
 
@@ -19,9 +20,11 @@ GLenum pixelFormat(int channels) {
 }
 
 // Grey-alpha images arrive as red-green; sampling them as (grey, grey, grey, alpha) keeps their look.
-void showRedGreenAsLuminanceAlpha() {
-    const GLint swizzle[4] = {GL_RED, GL_RED, GL_RED, GL_GREEN};
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+// Other images sample their channels as they are.
+void setSwizzle(int channels) {
+    const GLint greyAlpha[4] = {GL_RED, GL_RED, GL_RED, GL_GREEN};
+    const GLint identity[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, channels == 2 ? greyAlpha : identity);
 }
 
 // Decoded rows are tightly packed, whatever their length in bytes.
@@ -33,27 +36,37 @@ void uploadTightRows(int width, int height, GLenum format, const stbi_uc* pixels
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 
-} // namespace
-
-Texture::Texture(const char* filename) : texid(0) {
-    glGenTextures(1, &texid);
-
+// Decodes the file into `texid`, leaving it bound; on failure touches no GL state.
+bool decodeInto(GLuint texid, const char* filename, int& width, int& height, std::string& error) {
     int bpp = 0;
     stbi_uc* pixels = stbi_load(filename, &width, &height, &bpp, 0);
     if (!pixels) {
         width = height = 0;
-        std::printf("cannot load texture %s: %s\n", filename, stbi_failure_reason());
-        return;
+        error = std::string("cannot load texture ") + filename + ": " + stbi_failure_reason();
+        return false;
     }
-
     glBindTexture(GL_TEXTURE_2D, texid);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    if (bpp == 2) showRedGreenAsLuminanceAlpha();
+    setSwizzle(bpp);
     uploadTightRows(width, height, pixelFormat(bpp), pixels);
     stbi_image_free(pixels);
+    return true;
+}
+
+} // namespace
+
+Texture::Texture(const char* filename) : texid(0) {
+    glGenTextures(1, &texid);
+    std::string error;
+    if (!decodeInto(texid, filename, width, height, error)) std::printf("%s\n", error.c_str());
+}
+
+bool Texture::reload(GLuint texid, const char* filename, std::string& error) {
+    int width = 0, height = 0;
+    return decodeInto(texid, filename, width, height, error);
 }
 
 Texture::~Texture() {}

@@ -3,12 +3,19 @@
 
 #include <GL/glew.h>
 
+#include <string>
+
 namespace vexel {
 
 class Texture {
 public:
     explicit Texture(const char* filename);
     ~Texture();
+
+    // Decodes `filename` into the existing texture `texid`: the same GL name, the new pixels, so
+    // every holder of the name shows them. On failure the texture keeps its pixels and `error`
+    // says why.
+    static bool reload(GLuint texid, const char* filename, std::string& error);
 
     GLuint getTexID();
     int getWidth();

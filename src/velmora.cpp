@@ -2,10 +2,29 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
+const std::array<SceneWindow, 6> velmoraTimeline = {{
+    {"Title", 0.0, 6.0},
+    {"Intro", 6.0, 12.0},
+    {"TerrainAndCars", 12.0, 47.553},
+    {"CarDrop", 47.553, 54.195},
+    {"WholeWorld", 54.195, 70.536},
+    {"ToInfinity", 70.536, 100.0},
+}};
+
 namespace {
+
+// drand48's state, read without disturbing it: seed48 hands back the state it replaces.
+std::array<unsigned short, 3> randomState() {
+    unsigned short probe[3] = {0, 0, 0};
+    const unsigned short* old = seed48(probe);
+    std::array<unsigned short, 3> state = {old[0], old[1], old[2]};
+    seed48(state.data());
+    return state;
+}
 
 // The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
 const double wheelPlaces[8][2] = {
@@ -155,18 +174,27 @@ Velmora::Velmora(int w, int h) : vexel::Demo(w, h) {
 }
 
 void Velmora::init() {
-    vexel::Config* cfg = new vexel::Config("config.txt"); // lives until the process exits
-    timeframes.push_back(new Title(cfg));
-    timeframes.push_back(new Intro(screenwidth, screenheight, cfg));
-    timeframes.push_back(new TerrainAndCars(screenwidth, screenheight, cfg));
-    timeframes.push_back(new CarDrop(screenwidth, screenheight, cfg));
-    timeframes.push_back(new WholeWorld(screenwidth, screenheight, cfg));
-    timeframes.push_back(new ToInfinity(screenwidth, screenheight, cfg));
+    config = new vexel::Config("config.txt");
+    timeframes.push_back(new Title(config));
+    timeframes.push_back(new Intro(screenwidth, screenheight, config));
+    timeframes.push_back(new TerrainAndCars(screenwidth, screenheight, config));
+    timeframes.push_back(new CarDrop(screenwidth, screenheight, config));
+    timeframes.push_back(new WholeWorld(screenwidth, screenheight, config));
+    toInfinity = new ToInfinity(screenwidth, screenheight, config);
+    timeframes.push_back(toInfinity);
+}
+
+void Velmora::rewindStarStream() {
+    toInfinity->rewind();
+}
+
+void Velmora::advanceStarStream(double time) {
+    toInfinity->advance(time);
 }
 
 Title::Title(vexel::Config* c) {
-    start = 0.0;
-    end = 6.0;
+    start = velmoraTimeline[0].start;
+    end = velmoraTimeline[0].end;
     simple = c->getShader("title");
     screenquad = new vexel::Sprite();
     title1 = c->getTexture("title1");
@@ -179,8 +207,8 @@ void Title::show(double time) {
 }
 
 Intro::Intro(int w, int h, vexel::Config* c) {
-    start = 6.0;
-    end = 12.0;
+    start = velmoraTimeline[1].start;
+    end = velmoraTimeline[1].end;
     terrain = needModel(c, "Intro", "terrain");
     charger = needModel(c, "Intro", "charger");
     toycar = needModel(c, "Intro", "toycar");
@@ -212,8 +240,8 @@ void Intro::geometry(vexel::Matrix camera) {
 }
 
 TerrainAndCars::TerrainAndCars(int w, int h, vexel::Config* c) {
-    start = 12.0;
-    end = 47.553;
+    start = velmoraTimeline[2].start;
+    end = velmoraTimeline[2].end;
     terrain = needModel(c, "TerrainAndCars", "terrain");
     charger = needModel(c, "TerrainAndCars", "charger");
     toycar = needModel(c, "TerrainAndCars", "toycar");
@@ -289,8 +317,8 @@ void TerrainAndCars::geometry(double time, vexel::Matrix camera) {
 }
 
 CarDrop::CarDrop(int w, int h, vexel::Config* c) {
-    start = 47.553;
-    end = 54.195;
+    start = velmoraTimeline[3].start;
+    end = velmoraTimeline[3].end;
     terrain = needModel(c, "CarDrop", "terrain");
     charger = needModel(c, "CarDrop", "charger");
     toycar = needModel(c, "CarDrop", "toycar");
@@ -338,8 +366,8 @@ void CarDrop::show(double time) {
 }
 
 WholeWorld::WholeWorld(int w, int h, vexel::Config* c) {
-    start = 54.195;
-    end = 70.536;
+    start = velmoraTimeline[4].start;
+    end = velmoraTimeline[4].end;
     terrain = needModel(c, "WholeWorld", "terrain");
     turtle = needModel(c, "WholeWorld", "turtle");
     charger = needModel(c, "WholeWorld", "charger");
@@ -388,8 +416,8 @@ void WholeWorld::show(double time) {
 }
 
 ToInfinity::ToInfinity(int w, int h, vexel::Config* c) {
-    start = 70.536;
-    end = 100.0;
+    start = velmoraTimeline[5].start;
+    end = velmoraTimeline[5].end;
     wheel = needModel(c, "ToInfinity", "wheel");
     charger = needModel(c, "ToInfinity", "charger");
     toycar = needModel(c, "ToInfinity", "toycar");
@@ -400,6 +428,18 @@ ToInfinity::ToInfinity(int w, int h, vexel::Config* c) {
     stars = new vexel::CircParticle(600, 0.0f, 1.0f, 10.0f, 10.0f, start);
     // A hundred simulated seconds up front, so the stream is in full flow at the first frame.
     for (double i = 0.0; i < 100.0; i++) stars->update(start + i);
+    builtStars.emplace(*stars);
+    builtRandomState = randomState();
+}
+
+void ToInfinity::rewind() {
+    *stars = *builtStars;
+    seed48(builtRandomState.data());
+}
+
+// The emitter's clock runs 100 s ahead of demo time, beyond the constructor's pre-roll.
+void ToInfinity::advance(double time) {
+    stars->update(time + 100.0);
 }
 
 void ToInfinity::show(double time) {
@@ -418,7 +458,6 @@ void ToInfinity::show(double time) {
     starshader->use();
     m = camera * pmatrix;
     starshader->setParam("pmatrix", m);
-    // The emitter's clock runs 100 s ahead of demo time, beyond the constructor's pre-roll.
-    stars->update(time + 100.0);
+    advance(time);
     stars->draw();
 }

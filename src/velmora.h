@@ -14,6 +14,19 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <optional>
+
+class ToInfinity;
+
+// One scene of the show: its name and its window of demo time, exclusive at both ends.
+struct SceneWindow {
+    const char* name;
+    double start;
+    double end;
+};
+
+// The six scenes in the order they play; each scene takes its window from here.
+extern const std::array<SceneWindow, 6> velmoraTimeline;
 
 class Velmora : public vexel::Demo {
 public:
@@ -22,6 +35,19 @@ public:
 
     // Loads config.txt and builds the six scenes in timeline order.
     void init() override;
+
+    // The registry init() loaded, for tools that reload its files in place; null before init().
+    vexel::Config* registry() const { return config; }
+
+    // The star stream of ToInfinity carries its state from frame to frame. rewindStarStream puts it
+    // back as it stood when the scene was built; advanceStarStream moves it to demo time `time` as
+    // drawing that frame would, without drawing.
+    void rewindStarStream();
+    void advanceStarStream(double time);
+
+private:
+    vexel::Config* config = nullptr; // lives until the process exits
+    ToInfinity* toInfinity = nullptr;
 };
 
 // Eye point and the four "tinyplanet" parameters of TerrainAndCars at one demo time.
@@ -143,6 +169,10 @@ public:
     ToInfinity(int w, int h, vexel::Config* c);
     void show(double time) override;
 
+    // See Velmora::rewindStarStream and Velmora::advanceStarStream.
+    void rewind();
+    void advance(double time);
+
 private:
     vexel::Mesh3D* charger;
     vexel::Mesh3D* toycar;
@@ -151,4 +181,8 @@ private:
     vexel::ShaderProgram* wireframe;
     vexel::ShaderProgram* starshader;
     vexel::CircParticle* stars; // owned, never deleted
+    // The emitter and the drand48 sequence it draws from, as they were at the end of construction.
+    // The copy names the same GL buffers, which every update() fills anew.
+    std::optional<vexel::CircParticle> builtStars;
+    std::array<unsigned short, 3> builtRandomState;
 };

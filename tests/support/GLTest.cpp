@@ -1,5 +1,7 @@
 #include "GLTest.h"
 
+#include "Sprite.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -14,7 +16,23 @@ void fail(const char* what, const char* reason) {
     std::exit(1);
 }
 
+GLuint compileStage(GLenum type, const char* source) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
 } // namespace
+
+const char* const positionVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
+                                   "void main() { gl_Position = vec4(position, 1.0); }\n";
+const char* const whiteFragment = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
+const char* const spriteVertex = "#version 410 core\n"
+                                 "layout(location = 0) in vec2 position;\n"
+                                 "layout(location = 1) in vec2 texcoord;\n"
+                                 "out vec2 uv;\n"
+                                 "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
 
 void GLTest::SetUpTestSuite() {
     if (window) return;
@@ -32,17 +50,17 @@ void GLTest::SetUpTestSuite() {
 }
 
 GLuint GLTest::makeTarget(int width, int height) {
-    GLuint fbo = 0, color = 0, depth = 0;
+    GLuint fbo = 0, buffers[2] = {0, 0};
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glGenRenderbuffers(1, &color);
-    glBindRenderbuffer(GL_RENDERBUFFER, color);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    glGenRenderbuffers(2, buffers);
+    const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
+    const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+    for (int i = 0; i < 2; i++) {
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers[i]);
+        glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, buffers[i]);
+    }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     EXPECT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
     glViewport(0, 0, width, height);
@@ -68,4 +86,68 @@ std::vector<std::uint8_t> GLTest::readPixels(int width, int height) {
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     return pixels;
+}
+
+std::vector<std::uint8_t> GLTest::drawQuad(const char* fragment, int width, int height,
+                                           const std::function<void()>& bind) {
+    GLuint program = linkProgram(spriteVertex, fragment);
+    GLuint target = makeTarget(width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glUseProgram(program);
+    bind();
+    vexel::Sprite().draw();
+    std::vector<std::uint8_t> pixels = readPixels(width, height);
+    glUseProgram(0);
+    freeTarget(target);
+    glDeleteProgram(program);
+    return pixels;
+}
+
+GLuint buildProgram(const char* vertex, const char* fragment) {
+    GLuint program = glCreateProgram();
+    for (GLuint stage : {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)}) {
+        glAttachShader(program, stage);
+        glDeleteShader(stage);
+    }
+    glLinkProgram(program);
+    return program;
+}
+
+GLuint linkProgram(const char* vertex, const char* fragment) {
+    GLuint program = buildProgram(vertex, fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    EXPECT_TRUE(linked);
+    return program;
+}
+
+void drawTriangles(const std::vector<float>& corners) {
+    GLuint vao = 0, buffer = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, corners.size() * sizeof(float), corners.data(), GL_STATIC_DRAW);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(corners.size() / 3));
+    glDeleteBuffers(1, &buffer);
+    glDeleteVertexArrays(1, &vao);
+}
+
+std::vector<std::uint8_t> readBufferBytes(GLuint buffer) {
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    GLint bytes = 0;
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<std::uint8_t> data(bytes > 0 ? std::size_t(bytes) : 0);
+    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, bytes, data.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    return data;
+}
+
+std::vector<float> attributeBuffer(GLuint location) {
+    GLint buffer = 0;
+    glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
+    return readBuffer<float>(GLuint(buffer));
 }

@@ -1,11 +1,13 @@
-// Shared GL context for the GL test suites: one hidden SDL window with a 4.1 core
-// context per test process. Tests render into their own framebuffers for read-back.
+// Shared GL context for the GL test suites: one hidden SDL window with a 4.1 core context per test
+// process, framebuffers of the test's own for read-back, and the small GL helpers the suites share.
 #pragma once
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class GLTest : public ::testing::Test {
@@ -18,4 +20,34 @@ protected:
     static void freeTarget(GLuint fbo);
     // Reads the RGBA pixels of the bound read framebuffer, bottom row first.
     static std::vector<std::uint8_t> readPixels(int width, int height);
+    // Draws a Sprite through `fragment` (fed by spriteVertex) into a cleared target and reads it
+    // back; `bind` runs with the program in use, just before the draw.
+    static std::vector<std::uint8_t> drawQuad(const char* fragment, int width, int height,
+                                              const std::function<void()>& bind = [] {});
 };
+
+// Attribute 0 (vec3) straight to the clip position, and a white fragment: the plainest program.
+extern const char* const positionVertex;
+extern const char* const whiteFragment;
+// The Sprite's attributes passed on: the quad at window depth 0.75, its texture coordinate as uv.
+extern const char* const spriteVertex;
+
+// Compiles and links straight through GL, independent of the engine's wrappers, without checking:
+// the logs are the caller's to read.
+GLuint buildProgram(const char* vertex, const char* fragment);
+// The same, expecting the link to succeed.
+GLuint linkProgram(const char* vertex, const char* fragment);
+
+// Draws a list of triangles (x, y, z per corner, attribute 0) through the program in use.
+void drawTriangles(const std::vector<float>& corners);
+
+// The contents of a buffer object.
+std::vector<std::uint8_t> readBufferBytes(GLuint buffer);
+template <typename T> std::vector<T> readBuffer(GLuint buffer) {
+    std::vector<std::uint8_t> bytes = readBufferBytes(buffer);
+    std::vector<T> values(bytes.size() / sizeof(T));
+    std::copy_n(bytes.data(), values.size() * sizeof(T), reinterpret_cast<std::uint8_t*>(values.data()));
+    return values;
+}
+// The floats of the buffer that feeds attribute `location` of the bound vertex array.
+std::vector<float> attributeBuffer(GLuint location);

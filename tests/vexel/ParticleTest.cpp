@@ -1,7 +1,7 @@
 #include "Particle.h"
 
-#include "GLTest.h"
 #include "ParticleReadback.h"
+#include "GLTest.h"
 
 #include <array>
 #include <cstdlib>

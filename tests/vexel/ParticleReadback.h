@@ -2,7 +2,7 @@
 // and the vertex array records which buffer feeds each attribute.
 #pragma once
 
-#include "LinkProgram.h"
+#include "GLTest.h"
 
 #include <GL/glew.h>
 
@@ -14,17 +14,6 @@ struct Uploaded {
     std::vector<float> birth;
     std::vector<float> life;
 };
-
-inline std::vector<float> attributeBuffer(GLuint location) {
-    GLint buffer = 0, bytes = 0;
-    glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, GLuint(buffer));
-    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
-    std::vector<float> values(bytes / sizeof(float));
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, bytes, values.data());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return values;
-}
 
 template <class System>
 Uploaded readUploaded(System& system) {

@@ -2,7 +2,7 @@
 // corner's attributes, read back from the GPU, are those the generator's own reader finds.
 #include "Capture.h"
 #include "GLTest.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 #include "Mesh3D.h"
 #include "models.h"
 

@@ -7,8 +7,8 @@
 
 #include "Capture.h"
 #include "GLTest.h"
-#include "LinkProgram.h"
-#include "Triangles.h"
+#include "GLTest.h"
+
 
 #include <algorithm>
 #include <array>

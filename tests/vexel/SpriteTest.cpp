@@ -1,12 +1,12 @@
 // The screen quad: coverage of the viewport and the orientation of its texture coordinates.
-#include "LinkProgram.h"
+#include "GLTest.h"
 
 namespace {
 
 const int width = 37;
 const int height = 23;
 
-class SpriteTest : public QuadTest {};
+class SpriteTest : public GLTest {};
 
 TEST_F(SpriteTest, ADrawCoversEveryPixelExactlyOnce) {
     glEnable(GL_BLEND);

@@ -1,7 +1,7 @@
 #include "CubeMap.h"
 
 #include "Capture.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 
 #include <array>
 #include <cstdio>
@@ -36,7 +36,7 @@ GLint colourAttachment(GLenum pname) {
     return value;
 }
 
-class CubeMapTest : public QuadTest {};
+class CubeMapTest : public GLTest {};
 
 TEST_F(CubeMapTest, EachFaceIsDrawnAndSampledAlongItsOwnAxis) {
     std::unique_ptr<CubeMap> target;

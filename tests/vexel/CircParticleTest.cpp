@@ -1,7 +1,7 @@
 #include "CircParticle.h"
 
-#include "GLTest.h"
 #include "ParticleReadback.h"
+#include "GLTest.h"
 
 #include <cmath>
 #include <cstdlib>

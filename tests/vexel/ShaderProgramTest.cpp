@@ -1,6 +1,6 @@
 // Shader sources reaching the compiler, the failure messages, texture units and uniform setters.
 #include "Capture.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 #include "Matrix.h"
 #include "Shader.h"
 #include "ShaderProgram.h"

@@ -1,7 +1,7 @@
 // The OBJ reader and its upload, read back through the GL buffers of the mesh's vertex array.
 #include "Capture.h"
 #include "GLTest.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 #include "Mesh3D.h"
 #include "TempDir.h"
 
@@ -25,7 +25,7 @@ struct Uploaded {
     std::vector<int> pixel(int x, int y) const { return {&pixels[4 * (y * SIZE + x)], &pixels[4 * (y * SIZE + x) + 4]}; }
 };
 
-template <typename T> std::vector<T> readBuffer(GLuint name) {
+template <typename T> std::vector<T> readDynamicBuffer(GLuint name) {
     glBindBuffer(GL_COPY_READ_BUFFER, name);
     GLint bytes = 0, usage = 0;
     glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
@@ -51,7 +51,7 @@ Floats readAttribute(GLuint location, GLint components) {
     }
     GLint name = 0;
     glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &name);
-    return readBuffer<float>(GLuint(name));
+    return readDynamicBuffer<float>(GLuint(name));
 }
 
 // Colours each fragment with normal + (u, v, 0), so that a pixel shows both attributes.
@@ -120,7 +120,7 @@ protected:
         out.texcoords = readAttribute(2, 2);
         GLint elements = 0;
         glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
-        out.indices = readBuffer<GLuint>(GLuint(elements));
+        out.indices = readDynamicBuffer<GLuint>(GLuint(elements));
         glBindVertexArray(0);
         delete mesh;
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());

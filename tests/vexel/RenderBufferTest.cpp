@@ -2,7 +2,7 @@
 #include "ShaderProgram.h"
 
 #include "Capture.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 #include "TempDir.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 // Images decoded and uploaded by Texture, read back by sampling them into a framebuffer.
 #include "Capture.h"
-#include "LinkProgram.h"
+#include "GLTest.h"
 #include "TempDir.h"
 #include "Texture.h"
 
@@ -25,7 +25,7 @@ const char* shiftedFragment = "#version 410 core\nuniform sampler2D image;\nout 
 using Layout = std::array<int, 4>;
 const int zero = -1, full = -2;
 
-class TextureTest : public QuadTest {
+class TextureTest : public GLTest {
 protected:
     TempDir dir;
 

@@ -5,7 +5,7 @@
 
 #include "Capture.h"
 #include "GLTest.h"
-#include "Triangles.h"
+
 
 #include <vector>
 

@@ -1,0 +1,18 @@
+// A working directory to run the show from: config.txt and data/ as in the repository, with a
+// generated tone of the given length as the music, so that the show ends when it does.
+#pragma once
+
+#include "TempDir.h"
+
+#include <string>
+
+class ShowDir {
+public:
+    // The assets are symlinked, or copied when the test will change them.
+    explicit ShowDir(double musicSeconds, bool copyAssets = false);
+
+    std::string path(const std::string& relative = "") const { return dir.path(relative); }
+
+private:
+    TempDir dir;
+};
