@@ -15,6 +15,11 @@ const std::array<SceneWindow, 6> velmoraTimeline = {{
     {"ToInfinity", 70.536, 100.0},
 }};
 
+const double wheelPlaces[8][2] = {
+    {-3.2, 43.0}, {-3.2, 45.4}, {-4.8, 43.0}, {-4.8, 45.4},
+    {4.9, 40.82}, {4.9, 46.6},  {2.0, 40.82}, {2.0, 46.6},
+};
+
 namespace {
 
 // drand48's state, read without disturbing it: seed48 hands back the state it replaces.
@@ -25,12 +30,6 @@ std::array<unsigned short, 3> randomState() {
     seed48(state.data());
     return state;
 }
-
-// The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
-const double wheelPlaces[8][2] = {
-    {-3.2, 43.0}, {-3.2, 45.4}, {-4.8, 43.0}, {-4.8, 45.4},
-    {4.9, 40.82}, {4.9, 46.6},  {2.0, 40.82}, {2.0, 46.6},
-};
 
 // The registry files an unknown model as null, which a scene cannot draw: stop start-up here,
 // naming the scene and the key, instead of failing at the first frame.
@@ -139,6 +138,19 @@ PlanetFrame planetTimetable(double time) {
         frame.param1 = 1.0 - (time - 41.0) / 10.0;
     }
     return frame;
+}
+
+vexel::Matrix cubeFaceCamera(std::array<double, 3> eye, int face) {
+    // Face order +X, -X, +Y, -Y, +Z, -Z; the X and Y faces look against their own axis.
+    double sides[6][3] = {{-10.0, 0.0, 0.0}, {10.0, 0.0, 0.0}, {0.0, -27.0, 0.0},
+                          {0.0, 27.0, 0.0},  {0.0, 0.0, 40.0}, {0.0, 0.0, -10.0}};
+    double up[6][3] = {{0.0, 1.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0},
+                       {0.0, 0.0, -1.0}, {0.0, 1.0, 0.0}, {0.0, 1.0, 0.0}};
+    double target[3];
+    for (int k = 0; k < 3; k++) target[k] = eye[std::size_t(k)] + sides[face][k];
+    vexel::Matrix camera;
+    camera.lookAt(eye.data(), target, up[face]);
+    return camera;
 }
 
 std::array<double, 3> introEye(double time) {
@@ -258,21 +270,10 @@ TerrainAndCars::TerrainAndCars(int w, int h, vexel::Config* c) {
 
 void TerrainAndCars::show(double time) {
     PlanetFrame frame = planetTimetable(time);
-    double* pos = frame.pos.data();
-    // Face order +X, -X, +Y, -Y, +Z, -Z; the X and Y faces look against their own axis.
-    double sides[6][3] = {{-10.0, 0.0, 0.0}, {10.0, 0.0, 0.0}, {0.0, -27.0, 0.0},
-                          {0.0, 27.0, 0.0},  {0.0, 0.0, 40.0}, {0.0, 0.0, -10.0}};
-    double up[6][3] = {{0.0, 1.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0},
-                       {0.0, 0.0, -1.0}, {0.0, 1.0, 0.0}, {0.0, 1.0, 0.0}};
-    double target[6][3];
-    for (int k = 0; k < 18; k++) target[k / 3][k % 3] = pos[k % 3] + sides[k / 3][k % 3];
-
-    vexel::Matrix camera;
     cubemap->setAsRendertarget();
     for (int f = 0; f < 6; f++) {
         cubemap->setSide(f);
-        camera.lookAt(pos, target[f], up[f]);
-        geometry(time - start, camera);
+        geometry(time - start, cubeFaceCamera(frame.pos, f));
     }
     cubemap->unset();
 

@@ -4,6 +4,7 @@
 #include "Matrix.h"
 #include "ShaderProgram.h"
 #include "Sprite.h"
+#include "velmora.h"
 
 #include "Capture.h"
 #include "GLTest.h"
@@ -20,10 +21,8 @@ using Vec3 = std::array<double, 3>;
 
 const int FACE_SIZE = 128;
 
-// TerrainAndCars' eye point and face cameras.
-double eye[3] = {0.11, 4.0, 24.0};
-double sides[6][3] = {{-10, 0, 0}, {10, 0, 0}, {0, -27, 0}, {0, 27, 0}, {0, 0, 40}, {0, 0, -10}};
-double ups[6][3] = {{0, 1, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, 1, 0}};
+// TerrainAndCars' eye point while the planet is shown.
+const std::array<double, 3> eye = {0.11, 4.0, 24.0};
 
 // A box around the eye whose colour encodes the world direction: 0.5 + 0.5 d.
 const char* boxVertex = R"(#version 410 core
@@ -115,11 +114,9 @@ protected:
         cube->setAsRendertarget();
         for (int f = 0; f < 6; ++f) {
             cube->setSide(f);
-            double target[3] = {eye[0] + sides[f][0], eye[1] + sides[f][1], eye[2] + sides[f][2]};
-            vexel::Matrix camera;
-            camera.lookAt(eye, target, ups[f]);
+            vexel::Matrix camera = cubeFaceCamera(eye, f);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            draw(f, camera * projection);
+            draw(f, camera, camera * projection);
         }
         cube->unset();
     }
@@ -161,9 +158,11 @@ vexel::Sprite* TinyPlanetTest::quad = nullptr;
 
 TEST_F(TinyPlanetTest, FlatFacesLandOnTheDirectionsTheyWereRenderedFor) {
     const std::uint8_t colours[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
-    // Face f shows the world towards sides[f]; paint it with that direction's colour.
-    fillFaces([&](int f, vexel::Matrix) {
-        const std::uint8_t* c = colours[dominantAxis({sides[f][0], sides[f][1], sides[f][2]})];
+    // Each face shows the world the way its camera looks (the camera's -z axis); paint it with
+    // that direction's colour.
+    fillFaces([&](int, vexel::Matrix camera, vexel::Matrix) {
+        const float* m = camera.matrix();
+        const std::uint8_t* c = colours[dominantAxis({-m[2], -m[6], -m[10]})];
         glClearColor(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     });
@@ -188,7 +187,7 @@ TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
     glUseProgram(box);
     vexel::Matrix place;
     place.translate(eye[0], eye[1], eye[2]);
-    fillFaces([&](int, vexel::Matrix view) {
+    fillFaces([&](int, vexel::Matrix, vexel::Matrix view) {
         glUniformMatrix4fv(glGetUniformLocation(box, "pmatrix"), 1, GL_FALSE, (place * view).matrix());
         drawTriangles(boxTriangles());
     });
