@@ -1,6 +1,6 @@
 // The show's picture from skorvane-capture frames: the planet scene keeps its ground and its sky
 // in every frame and brings the cars close at its largest zoom, and the title images keep their
-// proportions on screens of other shapes.
+// proportions on screens of other shapes, with the poem where none of them crops it.
 #include "Image.h"
 #include "Run.h"
 #include "TempDir.h"
@@ -101,4 +101,19 @@ TEST(PictureTest, TitleLetteringKeepsItsProportionsFrom4To3To21To9) {
             EXPECT_NEAR(1.0, boxAspect(frames[i], lettering) / expected, 0.03);
         }
     }
+}
+
+TEST(PictureTest, PoemLettersLieWhereNoScreenCropsThem) {
+    // SAFE_AREA of data/shaders/title.frag: the central three quarters of each side.
+    Image poem = loadPng(SKORVANE_SOURCE_DIR "/data/images/poet.png");
+    int letters = 0, outside = 0;
+    for (int y = 0; y < poem.height; y++)
+        for (int x = 0; x < poem.width; x++) {
+            if (poem.rgba[(std::size_t(y) * poem.width + x) * 4 + 3] < 255) continue;
+            letters++;
+            outside += x < poem.width / 8 || x >= poem.width * 7 / 8 || y < poem.height / 8 ||
+                       y >= poem.height * 7 / 8;
+        }
+    EXPECT_GT(letters, 0);
+    EXPECT_EQ(0, outside);
 }
