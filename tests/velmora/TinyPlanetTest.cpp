@@ -76,9 +76,10 @@ struct View {
     int width, height;
 };
 
-// The planet and the horizon, each at a wide and a tall window.
+// The planet and the horizon, each at a wide and a tall window, at the largest size that scales the
+// projection (beyond it the picture is magnified).
 const Params planet = {1.0f, 0.25f, 0.5f, float(M_PI / 2)};
-const Params horizon = {0.0f, 0.5f, 1.0f, float(M_PI / 2)};
+const Params horizon = {0.0f, 0.25f, 1.0f, float(M_PI / 2)};
 const View views[] = {{planet, 96, 54}, {planet, 40, 72}, {horizon, 96, 54}, {horizon, 40, 72}};
 
 struct Sample {

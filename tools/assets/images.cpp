@@ -275,6 +275,9 @@ private:
     std::vector<float> rgba;
 };
 
+// The "title" program shows these images at their own proportions, cropping what a screen of another
+// shape cannot show, but never the central three quarters of each side (columns 240 to 1680, rows 135
+// to 945): whatever must be read lies inside that safe area.
 constexpr int kCardWidth = 1920;
 constexpr int kCardHeight = 1080;
 const Color kCyan{0.0f, 0.78f, 0.86f};
@@ -383,7 +386,7 @@ struct CardLayout {
 const CardLayout kNameCard{0x7117E1, "DejaVuSerif.ttf", U"Skorvane", 250, 10, 540, 360, 545, 612, 520,
                            U"A  WORLD  ADRIFT", 14, 690};
 const CardLayout kMottoCard{0x7117E2, "DejaVuSerif-Italic.ttf", U"Every road ends at the edge of the shell.",
-                            76, 1, 500, 440, 520, 580, 420,
+                            64, 1, 500, 440, 520, 580, 420,
                             U"TWO TOY CARS  \u00B7  ONE TURTLE  \u00B7  NO BRAKES", 9, 660};
 
 Canvas titleCard(const CardLayout& layout) {
@@ -561,9 +564,9 @@ SkySphere starSky() {
     return sky;
 }
 
-// The poem sits in the lower left, clear of the turtle in the centre: left edge x = 110, baselines
-// 680 + 62 * line. Its letters fill rows 649 to 994 and columns 111 to 1137; the shadow reaches a
-// little further (rows 619 to 1019, columns 84 to 1161).
+// The poem sits in the lower left of the safe area, clear of the turtle in the centre: left edge
+// x = 266, baselines 654 + 53 * line. Its letters fill rows 626 to 923 and columns 266 to 1150; the
+// shadow reaches a little further (rows 598 to 948, columns 240 to 1172).
 const std::u32string kPoem[] = {
     U"The world rides slowly on a turtle\u2019s shell:",   U"one road, one ridge of hills, and then the night.",
     U"Two toy cars drove it further than was well",        U"and rolled across the rim and out of sight.",
@@ -574,10 +577,10 @@ Canvas poemOverlay() {
     Canvas overlay(kCardWidth, kCardHeight);
     Mask letters(kCardWidth, kCardHeight);
     const Font font("DejaVuSerif.ttf");
-    int baseline = 680;
+    int baseline = 654;
     for (const std::u32string& line : kPoem) {
-        font.draw(letters, line, 42, 110, baseline, 0.5f);
-        baseline += 62;
+        font.draw(letters, line, 36, 266, baseline, 0.5f);
+        baseline += 53;
     }
     overlay.over(letters.blurred(12, 1.2f), solid({0, 0, 0}), 0.55f);
     overlay.over(letters.blurred(2.2f, 3.5f), solid({0, 0, 0}), 0.85f);
