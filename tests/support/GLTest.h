@@ -31,6 +31,8 @@ extern const char* const positionVertex;
 extern const char* const whiteFragment;
 // The Sprite's attributes passed on: the quad at window depth 0.75, its texture coordinate as uv.
 extern const char* const spriteVertex;
+// The one-triangle OBJ model: corners (0, 0, 0), (1, 0, 0) and (0, 1, 0), no normals or texture.
+extern const char* const triangleModel;
 
 // Compiles and links straight through GL, independent of the engine's wrappers, without checking:
 // the logs are the caller's to read.

@@ -1,29 +1,23 @@
-// The registry building real resources from small files: textures, programs and meshes.
-#include "Capture.h"
+// The registry: the config.txt format, and the resources it builds from small files.
 #include "Config.h"
+
+#include "Capture.h"
 #include "GLTest.h"
+#include "Image.h"
 #include "TempDir.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-
-#include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char* fragmentSource = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
-const char* vertexSource =
-    "#version 410 core\nlayout(location = 0) in vec3 position;\nvoid main() { gl_Position = vec4(position, 1.0); }\n";
 const char* geometrySource = R"(#version 410 core
 layout(triangles) in;
 layout(triangle_strip, max_vertices = 3) out;
 void main() { for (int i = 0; i < 3; i++) { gl_Position = gl_in[i].gl_Position; EmitVertex(); } }
 )";
-
-const char* triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 GLint textureWidth(GLuint texture) {
     GLint width = 0;
@@ -33,33 +27,23 @@ GLint textureWidth(GLuint texture) {
     return width;
 }
 
-std::vector<GLint> attachedStages(GLuint program) {
-    GLuint shaders[8];
-    GLsizei count = 0;
-    glGetAttachedShaders(program, 8, &count, shaders);
-    std::vector<GLint> stages(count);
-    for (GLsizei i = 0; i < count; i++) glGetShaderiv(shaders[i], GL_SHADER_TYPE, &stages[i]);
-    return stages;
-}
-
 class ConfigTest : public GLTest {
 protected:
     TempDir dir;
-    std::string output;
+    std::string path = dir.path("config.txt");
+    std::string output; // what the last load printed
 
     void SetUp() override {
-        dir.write("shader.frag", fragmentSource);
-        dir.write("shader.vert", vertexSource);
+        dir.write("shader.frag", whiteFragment);
+        dir.write("shader.vert", positionVertex);
         dir.write("shader.geom", geometrySource);
         dir.write("triangle.obj", triangleModel);
     }
 
     // Writes a grey PNG `width` pixels wide and returns its path.
     std::string writeImage(const std::string& name, int width) {
-        std::vector<std::uint8_t> pixels(width * 2, 128);
-        std::string path = dir.path(name);
-        EXPECT_TRUE(stbi_write_png(path.c_str(), width, 2, 1, pixels.data(), width));
-        return path;
+        EXPECT_TRUE(savePng(dir.path(name), Image{width, 2, std::vector<std::uint8_t>(width * 8, 128)}));
+        return dir.path(name);
     }
 
     // "Shader <name> <frag> <vert> <tc> <te> <geom>" with the tessellation paths naming no file.
@@ -69,47 +53,109 @@ protected:
     }
 
     std::unique_ptr<vexel::Config> load(const std::string& text) {
-        std::string path = dir.write("config.txt", text);
+        dir.write("config.txt", text);
+        return loadFile(path);
+    }
+
+    std::unique_ptr<vexel::Config> loadFile(const std::string& file) {
         std::unique_ptr<vexel::Config> config;
-        output = captureStdout([&] { config = std::make_unique<vexel::Config>(path.c_str()); });
+        output = captureStdout([&] { config = std::make_unique<vexel::Config>(file.c_str()); });
         glBindTexture(GL_TEXTURE_2D, 0); // loading leaves the last texture bound
         return config;
     }
 };
 
-TEST_F(ConfigTest, EachKindBuildsItsResourceInItsOwnNameSpace) {
-    std::string image = writeImage("an image.png", 3);
-    auto config = load("Texture pic " + image + "\r\n" + shaderLine("pic") + "\r\n" + "Mesh pic " +
-                       dir.path("triangle.obj") + "\r\n" + "File pic shared name\r\n");
-    EXPECT_EQ("", output) << "the tessellation paths are never opened";
-
-    EXPECT_EQ(3, textureWidth(config->getTexture("pic")));
-    GLuint program = config->getShader("pic")->getProgramID();
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_TRUE(linked);
-    EXPECT_EQ(std::vector<GLint>({GL_FRAGMENT_SHADER, GL_VERTEX_SHADER, GL_GEOMETRY_SHADER}), attachedStages(program));
-    EXPECT_NE(nullptr, config->getModel("pic"));
-    EXPECT_EQ("shared name", config->getFile("pic"));
+// Fields end at single spaces, the last runs to the line end; a CR before a line feed is
+// dropped; a later line replaces an earlier one of the same name.
+TEST_F(ConfigTest, FieldsCarriageReturnsAndRepeatedNames) {
+    auto config = load("File spaced a path with spaces\n"
+                       "File  nameless\n"
+                       "File empty \n"
+                       "File tabbed a\tb\n"
+                       "File cr x\ry\r\n"
+                       "File dos two \r\n"
+                       "File again first\n"
+                       "File again second\n"
+                       "File last no line feed\r");
+    EXPECT_EQ("", output);
+    const std::pair<const char*, const char*> expected[] = {
+        {"spaced", "a path with spaces"}, {"", "nameless"}, {"empty", ""},           {"tabbed", "a\tb"},
+        {"cr", "x\ry"},                   {"dos", "two "},  {"again", "second"}, {"last", "no line feed"}};
+    for (const auto& [name, value] : expected) EXPECT_EQ(value, config->getFile(name)) << name;
 }
 
-TEST_F(ConfigTest, ALaterTextureOrMeshLineReplacesTheEarlierOne) {
+TEST_F(ConfigTest, OtherLinesAreIgnoredSilentlyAndShortOnesReportedWithTheirNumber) {
+    auto config = load("file lower x\n"
+                       " File lead x\n"
+                       "File\tkind x\n"
+                       "# File hash x\n"
+                       "\n"
+                       "Files plural x\n"
+                       "File kept x\n"
+                       "File\n"
+                       "File onlyname\n"
+                       "Shader s a b c d\n"
+                       "Texture t\r\n"
+                       "Mesh\n");
+    std::string expected;
+    for (auto [line, kind] : {std::pair(8, "File"), {9, "File"}, {10, "Shader"}, {11, "Texture"}, {12, "Mesh"}})
+        expected += path + " line " + std::to_string(line) + ": too few fields for " + kind + ", skipped\n";
+    EXPECT_EQ(expected, output);
+    EXPECT_EQ("x", config->getFile("kept"));
+    captureStdout([&] {
+        for (const char* name : {"lower", "lead", "kind", "hash", "plural", "onlyname"})
+            EXPECT_THROW(config->getFile(name), std::out_of_range) << name;
+    });
+}
+
+TEST_F(ConfigTest, UnknownNamesAreReportedByKindBeforeRaisingExceptModels) {
+    auto config = load("File turtle not a model\n");
+    std::string said = captureStdout([&] {
+        EXPECT_THROW(config->getShader("wireframe"), std::out_of_range);
+        EXPECT_THROW(config->getTexture("stars"), std::out_of_range);
+        EXPECT_THROW(config->getFile("title1"), std::out_of_range);
+        EXPECT_EQ(nullptr, config->getModel("turtle"));
+    });
+    EXPECT_EQ(path + " files no Shader named \"wireframe\"\n" + path + " files no Texture named \"stars\"\n" + path +
+                  " files no File named \"title1\"\n",
+              said);
+}
+
+TEST_F(ConfigTest, AnUnreadableConfigIsReportedByItsPath) {
+    std::string missing = dir.path("absent.txt");
+    loadFile(missing);
+    EXPECT_EQ("cannot open " + missing + ": No such file or directory\n", output);
+    std::string folder = dir.path("");
+    loadFile(folder);
+    EXPECT_EQ("cannot read " + folder + ": Is a directory\n", output);
+    load("");
+    EXPECT_EQ("", output) << "an empty file is no error";
+}
+
+TEST_F(ConfigTest, EachKindBuildsItsResourceInItsOwnNameSpaceAndALaterLineReplaces) {
     dir.write("square.obj", "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nf 1 2 3\nf 1 3 4\n");
-    auto config = load("Texture t " + writeImage("first.png", 3) + "\nTexture t " + writeImage("second.png", 5) +
-                       "\n" + shaderLine("white") + "\nMesh m " + dir.path("triangle.obj") + "\nMesh m " +
-                       dir.path("square.obj") + "\n");
-    EXPECT_EQ(5, textureWidth(config->getTexture("t")));
-    ASSERT_NE(nullptr, config->getModel("m"));
+    auto config = load("Texture pic " + writeImage("first.png", 3) + "\r\nTexture pic " +
+                       writeImage("an image.png", 5) + "\r\n" + shaderLine("pic") + "\r\nMesh pic " +
+                       dir.path("square.obj") + "\r\nMesh pic " + dir.path("triangle.obj") + "\r\n" +
+                       "File pic shared name\r\n");
+    EXPECT_EQ("", output) << "the tessellation paths are never opened";
+
+    EXPECT_EQ(5, textureWidth(config->getTexture("pic")));
+    GLuint program = config->getShader("pic")->getProgramID();
+    GLint linked = GL_FALSE, stages = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &stages);
+    EXPECT_TRUE(linked);
+    EXPECT_EQ(3, stages) << "fragment, vertex and geometry; a stage given the wrong file fails to compile";
+    EXPECT_EQ("shared name", config->getFile("pic"));
 
     // draw() leaves the mesh's vertex array bound: its index buffer tells which mesh it is.
-    config->getShader("white")->use();
-    config->getModel("m")->draw();
-    GLint elements = 0, bytes = 0;
+    ASSERT_NE(nullptr, config->getModel("pic"));
+    config->getShader("pic")->use();
+    config->getModel("pic")->draw();
+    GLint elements = 0;
     glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
-    glBindBuffer(GL_COPY_READ_BUFFER, GLuint(elements));
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
-    EXPECT_EQ(GLint(6 * sizeof(GLuint)), bytes) << "the square of the second line";
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    EXPECT_EQ(3u, readBuffer<GLuint>(GLuint(elements)).size()) << "the triangle of the second line";
     glBindVertexArray(0);
     glUseProgram(0);
 }
