@@ -50,7 +50,7 @@ protected:
     }
 };
 
-TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCount) {
+TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCountAndRepeat) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     expectSampled(5, 3, 3, {0, 1, 2, full});
     GLint alignment = 0;
@@ -61,9 +61,6 @@ TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCount) {
     expectSampled(3, 2, 4, {0, 1, 2, 3});
     expectSampled(7, 3, 2, {0, 0, 0, 1});
     expectSampled(3, 5, 1, {0, zero, zero, full});
-}
-
-TEST_F(TextureTest, CoordinatesOutsideTheUnitSquareRepeatTheImage) {
     expectSampled(4, 4, 4, {0, 1, 2, 3}, shiftedFragment);
 }
 
