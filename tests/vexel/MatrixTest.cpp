@@ -23,13 +23,6 @@ Elements elements(Matrix& matrix) {
     return out;
 }
 
-Matrix fromGrid(const Grid& g) {
-    Matrix matrix;
-    for (int r = 0; r < 4; r++)
-        for (int c = 0; c < 4; c++) matrix.modify(4 * c + r, float(g[r][c]));
-    return matrix;
-}
-
 Grid multiply(const Grid& a, const Grid& b) {
     Grid out{};
     for (int r = 0; r < 4; r++)
@@ -77,17 +70,14 @@ TEST(MatrixTest, ProductAppliesLeftOperandFirst) {
     EXPECT_EQ((Elements{2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 0, 0, 1}), elements(growThenMove));
     EXPECT_EQ(1.0f, move.matrix()[12]) << "operands must not change";
 
-    // A chain of general matrices: a applied first, then b, then c, i.e. C·B·A in the column-vector reading.
-    Grid a{}, b{}, c{};
-    for (int r = 0; r < 4; r++)
-        for (int col = 0; col < 4; col++) {
-            a[r][col] = 0.25 * (r + 1) - 0.5 * col + (r == col ? 2.0 : 0.0);
-            b[r][col] = std::sin(1.0 + r * 4 + col);
-            c[r][col] = std::cos(0.3 * r - 0.7 * col) * (col == 3 ? 5.0 : 1.0);
-        }
-    Matrix ma = fromGrid(a), mb = fromGrid(b), mc = fromGrid(c);
-    Matrix chain = ma * mb * mc;
-    expectNear(multiply(c, multiply(b, a)), chain, 1e-5);
+    // Turning about x, then y, then z is what rotate() does in one go (checked below).
+    Matrix x, y, z, all;
+    x.rotate(0.3, 0, 0);
+    y.rotate(0, -1.1, 0);
+    z.rotate(0, 0, 2.0);
+    all.rotate(0.3, -1.1, 2.0);
+    Matrix chain = x * y * z;
+    for (int i = 0; i < 16; i++) EXPECT_NEAR(all.matrix()[i], chain.matrix()[i], 1e-6) << "element " << i;
 }
 
 TEST(MatrixTest, PerspectiveWritesOnlyProjectionTerms) {
