@@ -13,13 +13,10 @@ using vexel::CubeMap;
 namespace {
 
 // Pixel column i of a 6 x 1 target looks along the axis of face i.
-const char* axisProbe = R"(#version 410 core
-uniform samplerCube cube;
-out vec4 colour;
-const vec3 axes[6] = vec3[](vec3(1, 0, 0), vec3(-1, 0, 0), vec3(0, 1, 0),
-                            vec3(0, -1, 0), vec3(0, 0, 1), vec3(0, 0, -1));
-void main() { colour = texture(cube, axes[int(gl_FragCoord.x)]); }
-)";
+const char* axisProbe = "#version 410 core\nuniform samplerCube cube;\nout vec4 colour;\n"
+                        "const vec3 axes[6] = vec3[](vec3(1, 0, 0), vec3(-1, 0, 0), vec3(0, 1, 0), vec3(0, -1, 0),\n"
+                        "                            vec3(0, 0, 1), vec3(0, 0, -1));\n"
+                        "void main() { colour = texture(cube, axes[int(gl_FragCoord.x)]); }\n";
 
 const std::array<std::array<int, 3>, 6> faceColours = {
     {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};

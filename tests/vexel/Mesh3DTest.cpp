@@ -25,16 +25,10 @@ Floats operator+(Floats a, const Floats& b) {
 }
 
 // Colours each fragment with normal + (u, v, 0), so that a pixel shows both attributes.
-const char* attributeVertex = R"(#version 410 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in vec2 texcoord;
-out vec3 colour;
-void main() { colour = normal + vec3(texcoord, 0.0); gl_Position = vec4(position, 1.0); })";
-const char* attributeFragment = R"(#version 410 core
-in vec3 colour;
-out vec4 pixel;
-void main() { pixel = vec4(colour, 1.0); })";
+const char* attributeVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
+                              "layout(location = 1) in vec3 normal;\nlayout(location = 2) in vec2 texcoord;\nout vec3 colour;\n"
+                              "void main() { colour = normal + vec3(texcoord, 0.0); gl_Position = vec4(position, 1.0); }\n";
+const char* attributeFragment = "#version 410 core\nin vec3 colour;\nout vec4 pixel;\nvoid main() { pixel = vec4(colour, 1.0); }\n";
 
 // What loading printed, what the mesh's vertex array holds on the GPU, and what a draw shows.
 struct Uploaded {

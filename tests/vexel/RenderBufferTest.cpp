@@ -12,21 +12,12 @@ using vexel::RenderBuffer;
 namespace {
 
 // The scene pass writes a different colour to each target; depth comes out as 0.75.
-const char* twoTargets = R"(#version 410 core
-layout(location = 0) out vec4 first;
-layout(location = 1) out vec4 second;
-void main() { first = vec4(1.0, 0.0, 0.0, 1.0); second = vec4(0.0, 0.0, 1.0, 1.0); }
-)";
+const char* twoTargets = "#version 410 core\nlayout(location = 0) out vec4 first;\nlayout(location = 1) out vec4 second;\n"
+                         "void main() { first = vec4(1.0, 0.0, 0.0, 1.0); second = vec4(0.0, 0.0, 1.0, 1.0); }\n";
 
 // Red from color0, green from color1's blue, blue from the depth texture.
-const char* combine = R"(#version 410 core
-uniform sampler2D color0;
-uniform sampler2D color1;
-uniform sampler2D depth;
-in vec2 uv;
-out vec4 colour;
-void main() { colour = vec4(texture(color0, uv).r, texture(color1, uv).b, texture(depth, uv).r, 1.0); }
-)";
+const char* combine = "#version 410 core\nuniform sampler2D color0, color1, depth;\nin vec2 uv;\nout vec4 colour;\n"
+                      "void main() { colour = vec4(texture(color0, uv).r, texture(color1, uv).b, texture(depth, uv).r, 1.0); }\n";
 
 class RenderBufferTest : public GLTest {
 protected:
