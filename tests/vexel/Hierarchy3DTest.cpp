@@ -2,22 +2,15 @@
 #include "Hierarchy3D.h"
 
 #include "Capture.h"
+#include "MatrixElements.h"
 
 #include <gtest/gtest.h>
-
-#include <array>
 
 using vexel::Hierarchy3D;
 using vexel::Matrix;
 using vexel::Node;
 
 namespace {
-
-std::array<float, 16> elements(Matrix matrix) {
-    std::array<float, 16> out{};
-    for (int i = 0; i < 16; i++) out[i] = matrix.matrix()[i];
-    return out;
-}
 
 Matrix translation(double x, double y, double z) {
     Matrix m;

@@ -3,6 +3,7 @@
 #include "Matrix.h"
 
 #include "Capture.h"
+#include "MatrixElements.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,6 @@ namespace {
 using Grid = std::array<std::array<double, 4>, 4>; // [row][column], column-vector convention
 using Elements = std::array<float, 16>;
 using Vec3 = std::array<double, 3>;
-
-Elements elements(Matrix& matrix) {
-    Elements out{};
-    for (int i = 0; i < 16; i++) out[i] = matrix.matrix()[i];
-    return out;
-}
 
 Grid multiply(const Grid& a, const Grid& b) {
     Grid out{};
