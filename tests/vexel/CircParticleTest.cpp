@@ -12,14 +12,11 @@ namespace {
 // The emitter of the show's last scene: centre (0, 1), spawn plane z = 10, radius 10.
 const float cx = 0.0f, cy = 1.0f, plane = 10.0f, radius = 10.0f;
 
-class CircParticleTest : public GLTest {
-protected:
-    void SetUp() override { queuedDraws.clear(); }
-};
+class CircParticleTest : public GLTest {};
 
 TEST_F(CircParticleTest, ParticlesAreBornOnTheCircleBelowThePlaneMovingAlongZ) {
     // Per particle: angle (a quarter, three quarters and none of a turn), depth, speed, life.
-    queueDraws({0.25, 0.5, 0.25, 0.5, 0.75, 0.75, 0.0, 0.0, 0.0, 0.0, 0.5, 0.25});
+    queuedDraws = {0.25, 0.5, 0.25, 0.5, 0.75, 0.75, 0.0, 0.0, 0.0, 0.0, 0.5, 0.25};
     CircParticle stars(3, cx, cy, plane, radius, 3.5);
     Uploaded u = readUploaded(stars);
     EXPECT_EQ((Floats{10, 1, -8.5f, -10, 1, -17.75f, 0, 11, 10}), u.pos);
@@ -31,7 +28,7 @@ TEST_F(CircParticleTest, ParticlesAreBornOnTheCircleBelowThePlaneMovingAlongZ) {
 // Each update moves a live particle by its velocity times the time since the previous update,
 // backwards too; a particle is born again above the plane at the first update after its life.
 TEST_F(CircParticleTest, UpdatesMoveByTheElapsedTimeAndRespawnAfterTheLife) {
-    queueDraws({0.25, 0.5, 0.0, 0.5, 0.75, 0.0, 0.0, 0.25}); // speeds 10, lives end at 6 and 3
+    queuedDraws = {0.25, 0.5, 0.0, 0.5, 0.75, 0.0, 0.0, 0.25}; // speeds 10, lives end at 6 and 3
     CircParticle stars(2, cx, cy, plane, radius, 0.0);
     auto expectState = [&](Floats pos, Floats birth, Floats life) {
         Uploaded u = readUploaded(stars);
@@ -47,7 +44,7 @@ TEST_F(CircParticleTest, UpdatesMoveByTheElapsedTimeAndRespawnAfterTheLife) {
     }
     {
         SCOPED_TRACE("half a second later: the second is born again and does not move");
-        queueDraws({0.25, 0.5, 0.25});
+        queuedDraws = {0.25, 0.5, 0.25};
         stars.update(3.5);
         expectState({10, 1, 26.5f, 10, 1, 28.5f}, {0, 3.5f}, {6, 6.5f});
     }

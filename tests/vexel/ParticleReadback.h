@@ -6,16 +6,12 @@
 
 #include <cstdlib>
 #include <deque>
-#include <initializer_list>
 #include <vector>
 
 // The engine's particle systems draw from drand48. The test executable's own definition takes
 // the C library's place, so that each draw is a value the test chose and every expected
 // position, speed and lifetime can be worked out by hand. Once the queue is empty it gives 0.5.
 inline std::deque<double> queuedDraws;
-inline void queueDraws(std::initializer_list<double> values) {
-    queuedDraws.insert(queuedDraws.end(), values);
-}
 double drand48() noexcept {
     if (queuedDraws.empty()) return 0.5;
     double value = queuedDraws.front();

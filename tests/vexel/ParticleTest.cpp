@@ -26,7 +26,7 @@ Triangle plate(float h) {
 // One update of a one-particle fountain at p among `triangles` in the order given; returns the
 // position and direction uploaded.
 PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
-    queueDraws({0.1, 0.2, 0.4, 0.5});
+    queuedDraws = {0.1, 0.2, 0.4, 0.5};
     Particle system(1, p[0], p[1], p[2]);
     for (const Triangle& t : triangles)
         system.addConstrait(t[0][0], t[0][1], t[0][2], t[1][0], t[1][1], t[1][2], t[2][0], t[2][1], t[2][2]);
@@ -35,13 +35,10 @@ PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
     return {Vec{u.pos[0], u.pos[1], u.pos[2]}, Vec{u.direction[0], u.direction[1], u.direction[2]}};
 }
 
-class ParticleTest : public GLTest {
-protected:
-    void SetUp() override { queuedDraws.clear(); }
-};
+class ParticleTest : public GLTest {};
 
 TEST_F(ParticleTest, AFountainStartsAtItsPointWithASmallStepAndALifeOfUpTo12Seconds) {
-    queueDraws({0.1, 0.2, 0.4, 0.5});
+    queuedDraws = {0.1, 0.2, 0.4, 0.5};
     Particle fountain(1, 1, 2, 3);
     Uploaded born = readUploaded(fountain);
     EXPECT_EQ((Floats{1, 2, 3}), born.pos);
@@ -78,7 +75,7 @@ TEST_F(ParticleTest, StepEndingOnThePlaneFollowsTheSignOfTheZeroVolume) {
 }
 
 TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPoint) {
-    queueDraws({0.5, 0.25, 0.75, 0.0, 0.0, 0.0});
+    queuedDraws = {0.5, 0.25, 0.75, 0.0, 0.0, 0.0};
     Particle box(2, 1, 3, 5, 2, 5, 9);
     Uploaded start = readUploaded(box);
     EXPECT_EQ((Floats{1.5f, 3.5f, 8, 1, 3, 5}), start.pos);
@@ -90,7 +87,7 @@ TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPo
     EXPECT_EQ(start.pos, readUploaded(box).pos);
 
     // Never given a respawn point, the particles restart at the origin.
-    queueDraws({0.1, 0.2, 0.4, 0.5, 0.0, 0.0, 0.0, 0.25});
+    queuedDraws = {0.1, 0.2, 0.4, 0.5, 0.0, 0.0, 0.0, 0.25};
     box.update(120.5);
     Uploaded respawned = readUploaded(box);
     EXPECT_EQ(Floats(6, 0.0f), respawned.pos);
