@@ -37,9 +37,6 @@ Vec3 unit(Vec3 v) {
     return {v[0] / length, v[1] / length, v[2] / length};
 }
 
-Vec3 cross(Vec3 a, Vec3 b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
 
 } // namespace
 
@@ -102,9 +99,10 @@ TEST(MatrixTest, LookAtMatchesDoublePrecision) {
     Matrix camera;
     camera.perspective(60, 2, 0.5, 2.5); // lookAt overwrites every element
     camera.lookAt(from, to, sky);
-    Vec3 forward = unit({to[0] - from[0], to[1] - from[1], to[2] - from[2]});
-    Vec3 right = unit(cross(forward, {sky[0], sky[1], sky[2]}));
-    Vec3 upward = cross(right, forward);
+    Vec3 forward = unit({to[0] - from[0], to[1] - from[1], to[2] - from[2]}), right, upward;
+    crossproduct3v(forward.data(), sky, right.data()); // checked on its own below
+    right = unit(right);
+    crossproduct3v(right.data(), forward.data(), upward.data());
     Grid view{};
     for (int k = 0; k < 3; k++) {
         view[0][k] = right[k];
