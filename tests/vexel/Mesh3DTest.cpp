@@ -50,7 +50,7 @@ protected:
         Uploaded out;
         std::unique_ptr<Mesh3D> mesh;
         out.printed = captureStdout([&] { mesh = std::make_unique<Mesh3D>(path.c_str()); });
-        GLint bound = -1, elements = 0;
+        GLint bound = -1, elements = 0, arrayBuffer = -1, arrayBufferAfter = -2;
         glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
         EXPECT_EQ(0, bound) << "the constructor unbinds its vertex array";
 
@@ -58,7 +58,10 @@ protected:
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glUseProgram(program);
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
         mesh->draw(); // leaves its vertex array bound, which is how the buffers are found
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBufferAfter);
+        EXPECT_EQ(arrayBuffer, arrayBufferAfter) << "draw() touches no other binding";
         out.pixels = readPixels(SIZE, SIZE);
         out.positions = attributeBuffer(0);
         out.normals = attributeBuffer(1);
