@@ -152,3 +152,9 @@ std::vector<float> attributeBuffer(GLuint location) {
     glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
     return readBuffer<float>(GLuint(buffer));
 }
+
+GLint uniformInt(GLuint program, const char* name) {
+    GLint value = -1;
+    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}

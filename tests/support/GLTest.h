@@ -53,3 +53,6 @@ template <typename T> std::vector<T> readBuffer(GLuint buffer) {
 }
 // The floats of the buffer that feeds attribute `location` of the bound vertex array.
 std::vector<float> attributeBuffer(GLuint location);
+
+// The value of an int or sampler uniform of `program`.
+GLint uniformInt(GLuint program, const char* name);

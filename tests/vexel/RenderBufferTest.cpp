@@ -77,11 +77,8 @@ TEST_F(RenderBufferTest, WithoutDepthOnlyColourSamplersAreSetAndDestructionRelea
         glUniform1i(glGetUniformLocation(id, "depth"), 7);
         target.addShader(&post);
         target.secondPass();
-        GLint units[2] = {-1, -1};
-        glGetUniformiv(id, glGetUniformLocation(id, "color0"), &units[0]);
-        glGetUniformiv(id, glGetUniformLocation(id, "depth"), &units[1]);
-        EXPECT_EQ(0, units[0]);
-        EXPECT_EQ(7, units[1]);
+        EXPECT_EQ(0, uniformInt(id, "color0"));
+        EXPECT_EQ(7, uniformInt(id, "depth"));
     }
     EXPECT_FALSE(glIsTexture(colour));
     EXPECT_FALSE(glIsFramebuffer(fbo));

@@ -34,12 +34,6 @@ std::string programLog(GLuint program) {
     return log.c_str();
 }
 
-GLint uniformInt(GLuint program, const char* name) {
-    GLint value = -1;
-    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
-    return value;
-}
-
 // The texture bound at `binding` on texture unit `unit`.
 GLint boundOn(int unit, GLenum binding) {
     GLint bound = 0;
