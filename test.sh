@@ -9,7 +9,10 @@ build_project -DSKORVANE_TESTS=ON -DSKORVANE_TOOLS=ON -DSKORVANE_SLOW_TESTS=ON
 
 display=90
 while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do display=$((display + 1)); done
-Xvfb ":${display}" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: by default Xvfb resets when its last client disconnects, and a test process that
+# connects during the reset finds no X server; SDL then falls back to its offscreen driver,
+# whose context GLEW cannot initialise ("glewInit failed: Unknown error").
+Xvfb ":${display}" -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display}" ] && break; sleep 0.1; done

@@ -33,6 +33,7 @@ const char* const spriteVertex = "#version 410 core\n"
                                  "layout(location = 1) in vec2 texcoord;\n"
                                  "out vec2 uv;\n"
                                  "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
+const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 void GLTest::SetUpTestSuite() {
     if (window) return;
@@ -150,4 +151,10 @@ std::vector<float> attributeBuffer(GLuint location) {
     GLint buffer = 0;
     glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
     return readBuffer<float>(GLuint(buffer));
+}
+
+GLint uniformInt(GLuint program, const char* name) {
+    GLint value = -1;
+    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
 }

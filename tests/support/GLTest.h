@@ -31,6 +31,8 @@ extern const char* const positionVertex;
 extern const char* const whiteFragment;
 // The Sprite's attributes passed on: the quad at window depth 0.75, its texture coordinate as uv.
 extern const char* const spriteVertex;
+// The one-triangle OBJ model: corners (0, 0, 0), (1, 0, 0) and (0, 1, 0), no normals or texture.
+extern const char* const triangleModel;
 
 // Compiles and links straight through GL, independent of the engine's wrappers, without checking:
 // the logs are the caller's to read.
@@ -51,3 +53,6 @@ template <typename T> std::vector<T> readBuffer(GLuint buffer) {
 }
 // The floats of the buffer that feeds attribute `location` of the bound vertex array.
 std::vector<float> attributeBuffer(GLuint location);
+
+// The value of an int or sampler uniform of `program`.
+GLint uniformInt(GLuint program, const char* name);

@@ -1,22 +1,16 @@
-#include "Capture.h"
+// The scene graph: draw matrices handed down the tree, cycles refused, nodes filed by name.
 #include "Hierarchy3D.h"
 
-#include <gtest/gtest.h>
+#include "Capture.h"
+#include "MatrixElements.h"
 
-#include <algorithm>
-#include <array>
+#include <gtest/gtest.h>
 
 using vexel::Hierarchy3D;
 using vexel::Matrix;
 using vexel::Node;
 
 namespace {
-
-std::array<float, 16> elements(Matrix matrix) {
-    std::array<float, 16> out{};
-    for (int i = 0; i < 16; i++) out[i] = matrix.matrix()[i];
-    return out;
-}
 
 Matrix translation(double x, double y, double z) {
     Matrix m;
@@ -40,6 +34,8 @@ TEST(NodeTest, DrawMatrixIsZeroThenTheStateMatrixAndDrawWithoutAMeshDoesNothing)
     EXPECT_EQ(elements(translation(1, 2, 3)), elements(node.getMatrix()));
 }
 
+// The parent matrix applies first, then the node's own transform; every descendant gets the
+// same parent matrix (nothing chains down the tree), and only when asked.
 TEST(NodeTest, UpdateMatrixGivesEveryDescendantTheSameParentMatrix) {
     Node root, child, grandchild;
     root.updateStateMatrix(scaling(2));
@@ -48,55 +44,39 @@ TEST(NodeTest, UpdateMatrixGivesEveryDescendantTheSameParentMatrix) {
     root.addChild(&child);
     child.addChild(&grandchild);
 
-    // Without children only the root moves on; the others keep their own transforms.
     root.updateMatrix(translation(1, 0, 0), false);
-    EXPECT_EQ(2.0f, root.getMatrix().matrix()[0]);
-    EXPECT_EQ(2.0f, root.getMatrix().matrix()[12]);
     EXPECT_EQ(elements(translation(0, 5, 0)), elements(child.getMatrix()));
-    EXPECT_EQ(elements(scaling(3)), elements(grandchild.getMatrix()));
-
-    // The translation applies first, then each node's own transform; nothing chains down the tree.
     root.updateMatrix(translation(1, 0, 0), true);
+    EXPECT_EQ((std::array<float, 16>{2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 2, 0, 0, 1}), elements(root.getMatrix()));
     EXPECT_EQ(elements(translation(1, 5, 0)), elements(child.getMatrix()));
-    std::array<float, 16> expected = elements(scaling(3));
-    expected[12] = 3.0f;
-    EXPECT_EQ(expected, elements(grandchild.getMatrix()));
+    EXPECT_EQ((std::array<float, 16>{3, 0, 0, 0, 0, 3, 0, 0, 0, 0, 3, 0, 3, 0, 0, 1}), elements(grandchild.getMatrix()));
 }
 
 TEST(NodeTest, AddChildRefusesANodeThatWouldCloseACycle) {
     Node root, child, grandchild, other;
     root.addChild(&child);
     child.addChild(&grandchild);
-
-    std::string out = captureStdout([&] {
-        grandchild.addChild(&grandchild);
-        grandchild.addChild(&root);
-    });
-    EXPECT_EQ(2, std::count(out.begin(), out.end(), '\n')) << out;
-
-    // The tree is as it was: updates from the bottom reach nothing above, updates from the top end.
+    std::string refused = "cannot add child node: it is the parent itself or one of its ancestors\n";
+    EXPECT_EQ(refused + refused, captureStdout([&] {
+                  grandchild.addChild(&grandchild);
+                  grandchild.addChild(&root);
+              }));
+    // The tree is as it was: an update from the bottom reaches nothing above.
     root.updateStateMatrix(scaling(1));
-    grandchild.updateStateMatrix(scaling(1));
     grandchild.updateMatrix(translation(4, 0, 0), true);
     EXPECT_EQ(elements(scaling(1)), elements(root.getMatrix()));
-    root.updateMatrix(translation(0, 4, 0), true);
-    EXPECT_EQ(elements(translation(0, 4, 0)), elements(grandchild.getMatrix()));
-
     // A node shared by two parents closes no cycle.
     EXPECT_EQ("", captureStdout([&] {
-        grandchild.addChild(&other);
-        root.addChild(&other);
-    }));
+                  grandchild.addChild(&other);
+                  root.addChild(&other);
+              }));
 }
 
-TEST(Hierarchy3DTest, FilesNodesByNameReplacesThemAndFilesAnUnknownNameAsNull) {
+TEST(Hierarchy3DTest, FilesNodesByNameAndAnUnknownNameAsNull) {
     Hierarchy3D scene;
     Node first, second;
     EXPECT_EQ(nullptr, scene.getNode("car"));
-    EXPECT_EQ(nullptr, scene.getNode("car"));
     scene.addNode("car", &first);
-    EXPECT_EQ(&first, scene.getNode("car"));
     scene.addNode("car", &second);
     EXPECT_EQ(&second, scene.getNode("car"));
-    EXPECT_EQ(nullptr, scene.getNode("Car"));
 }

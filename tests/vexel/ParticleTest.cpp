@@ -1,43 +1,32 @@
+// The constrained particle system, fed chosen random draws: steps reversed by triangles, and the
+// box constructor's particles at rest until they are born again.
 #include "Particle.h"
 
 #include "ParticleReadback.h"
-#include "GLTest.h"
 
 #include <array>
-#include <cstdlib>
-#include <vector>
 
 using vexel::Particle;
+using Floats = std::vector<float>;
 
 namespace {
-
-const long seed = 977;
 
 using Vec = std::array<float, 3>;
 using Triangle = std::array<Vec, 3>;
 using PosAndDirection = std::array<Vec, 2>;
 
-// The step the point constructor draws for its first particle from `seed`.
-Vec firstStep() {
-    srand48(seed);
-    Vec d{};
-    for (float& c : d) c = float(drand48() / 100);
-    return d;
-}
-
-Vec scaled(Vec v, float s) {
-    return {v[0] * s, v[1] * s, v[2] * s};
-}
+// The step every fountain below takes: the draws 0.1, 0.2 and 0.4, each divided by 100.
+const Vec d{0.001f, 0.002f, 0.004f}, back{-d[0], -d[1], -d[2]};
 
 // A large triangle in the plane z = h around the z axis, counter-clockwise seen from +z.
 Triangle plate(float h) {
     return {Vec{-1, -1, h}, Vec{1, -1, h}, Vec{0, 1, h}};
 }
 
-// One update of a one-particle fountain at p, whose step is firstStep(), among `triangles` in the
-// order given; returns the position and direction uploaded.
+// One update of a one-particle fountain at p among `triangles` in the order given; returns the
+// position and direction uploaded.
 PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
-    srand48(seed);
+    queuedDraws = {0.1, 0.2, 0.4, 0.5};
     Particle system(1, p[0], p[1], p[2]);
     for (const Triangle& t : triangles)
         system.addConstrait(t[0][0], t[0][1], t[0][2], t[1][0], t[1][1], t[1][2], t[2][0], t[2][1], t[2][2]);
@@ -48,20 +37,31 @@ PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
 
 class ParticleTest : public GLTest {};
 
-TEST_F(ParticleTest, StepThroughATriangleReversesAndMovesBackInTheSameUpdate) {
-    Vec d = firstStep(), back = scaled(d, -1);
-    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(d[2] / 2)}));
-    // Same plane, but the segment passes beside the triangle.
-    float h = d[2] / 2;
-    EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {{Vec{0.5f, 0.5f, h}, Vec{1, 0.5f, h}, Vec{0.5f, 1, h}}}));
+TEST_F(ParticleTest, AFountainStartsAtItsPointWithASmallStepAndALifeOfUpTo12Seconds) {
+    queuedDraws = {0.1, 0.2, 0.4, 0.5};
+    Particle fountain(1, 1, 2, 3);
+    Uploaded born = readUploaded(fountain);
+    EXPECT_EQ((Floats{1, 2, 3}), born.pos);
+    EXPECT_EQ((Floats{d[0], d[1], d[2]}), born.direction);
+    EXPECT_EQ((Floats{0}), born.birth);
+    EXPECT_EQ((Floats{6}), born.life);
 }
 
-TEST_F(ParticleTest, StackedTrianglesAreTestedWithTheDirectionAsAlreadyReversed) {
-    Vec d = firstStep(), back = scaled(d, -1);
+// A crossing reverses the step, which is then taken in the same update; each triangle is tested
+// with the direction as the triangles before it left it.
+TEST_F(ParticleTest, AStepThroughATriangleIsReversed) {
+    float h = d[2] / 2;
+    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(h)}));
+    // Same plane, but the segment passes beside the triangle, outside one edge only: each edge
+    // in turn, as the corners rotate.
+    const Vec beside[3] = {Vec{-1, 0.1f, h}, Vec{1, 0.1f, h}, Vec{0, 1, h}};
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {{beside[i], beside[(i + 1) % 3], beside[(i + 2) % 3]}}))
+            << "rotation " << i;
     // The plate ahead reverses the step, which then crosses the plate behind: two reversals.
-    EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {plate(d[2] / 2), plate(-d[2] / 2)}));
+    EXPECT_EQ((PosAndDirection{d, d}), step({0, 0, 0}, {plate(h), plate(-h)}));
     // Tested first, the plate behind is not in the forward step's way: one reversal.
-    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(-d[2] / 2), plate(d[2] / 2)}));
+    EXPECT_EQ((PosAndDirection{back, back}), step({0, 0, 0}, {plate(-h), plate(h)}));
 }
 
 TEST_F(ParticleTest, StepEndingOnThePlaneFollowsTheSignOfTheZeroVolume) {
@@ -69,45 +69,34 @@ TEST_F(ParticleTest, StepEndingOnThePlaneFollowsTheSignOfTheZeroVolume) {
     // same way, so the start lies on the same side of each; the end's volume is an exact zero,
     // -0 for the first triangle (same side as the start: no crossing) and +0 for the second
     // (opposite side: a crossing).
-    Vec d = firstStep(), back = scaled(d, -1);
     EXPECT_EQ((PosAndDirection{Vec{0, 0, 0}, d}), step(back, {{Vec{-1, -1, 0}, Vec{0, 1, 0}, Vec{1, -1, 0}}}));
-    EXPECT_EQ((PosAndDirection{scaled(d, -2), back}), step(back, {{Vec{1, 1, 0}, Vec{0, -1, 0}, Vec{-1, 1, 0}}}));
+    Vec twiceBack{2 * back[0], 2 * back[1], 2 * back[2]};
+    EXPECT_EQ((PosAndDirection{twiceBack, back}), step(back, {{Vec{1, 1, 0}, Vec{0, -1, 0}, Vec{-1, 1, 0}}}));
 }
 
 TEST_F(ParticleTest, BoxParticlesRestUntilTheirLifeEndsThenRespawnAtTheRespawnPoint) {
-    const int count = 4;
-    srand48(seed);
-    Particle box(count, 1, 3, 5, 2, 4, 6);
+    queuedDraws = {0.5, 0.25, 0.75, 0.0, 0.0, 0.0};
+    Particle box(2, 1, 3, 5, 2, 5, 9);
     Uploaded start = readUploaded(box);
-
-    srand48(seed);
-    for (int i = 0; i < count; ++i) {
-        for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(float(1 + 2 * k + drand48()), start.pos[3 * i + k]);
-        EXPECT_EQ(120.0f, start.life[i]);
-    }
-    EXPECT_EQ(std::vector<float>(3 * count, 0.0f), start.direction);
+    EXPECT_EQ((Floats{1.5f, 3.5f, 8, 1, 3, 5}), start.pos);
+    EXPECT_EQ(Floats(6, 0.0f), start.direction);
+    EXPECT_EQ((Floats{120, 120}), start.life);
 
     box.update(60.0);
     box.update(120.0);
     EXPECT_EQ(start.pos, readUploaded(box).pos);
 
     // Never given a respawn point, the particles restart at the origin.
+    queuedDraws = {0.1, 0.2, 0.4, 0.5, 0.0, 0.0, 0.0, 0.25};
     box.update(120.5);
     Uploaded respawned = readUploaded(box);
-    srand48(seed);
-    for (int i = 0; i < 3 * count; ++i) drand48();
-    for (int i = 0; i < count; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_EQ(0.0f, respawned.pos[3 * i + k]);
-            EXPECT_FLOAT_EQ(float(drand48() / 100), respawned.direction[3 * i + k]);
-        }
-        EXPECT_EQ(120.5f, respawned.birth[i]);
-        EXPECT_FLOAT_EQ(float(120.5 + drand48() * 12), respawned.life[i]);
-    }
+    EXPECT_EQ(Floats(6, 0.0f), respawned.pos);
+    EXPECT_EQ((Floats{d[0], d[1], d[2], 0, 0, 0}), respawned.direction);
+    EXPECT_EQ((Floats{120.5f, 120.5f}), respawned.birth);
+    EXPECT_EQ((Floats{126.5f, 123.5f}), respawned.life);
 
     box.update(200.0, 7, 8, 9);
-    std::vector<float> moved = readUploaded(box).pos;
-    EXPECT_EQ((std::vector<float>{7, 8, 9}), std::vector<float>(moved.begin(), moved.begin() + 3));
+    EXPECT_EQ((Floats{7, 8, 9, 7, 8, 9}), readUploaded(box).pos);
 }
 
 } // namespace

@@ -50,7 +50,7 @@ protected:
     }
 };
 
-TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCount) {
+TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCountAndRepeat) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     expectSampled(5, 3, 3, {0, 1, 2, full});
     GLint alignment = 0;
@@ -61,23 +61,17 @@ TEST_F(TextureTest, RowsOfAnyLengthUploadWholeInEveryChannelCount) {
     expectSampled(3, 2, 4, {0, 1, 2, 3});
     expectSampled(7, 3, 2, {0, 0, 0, 1});
     expectSampled(3, 5, 1, {0, zero, zero, full});
-}
-
-TEST_F(TextureTest, CoordinatesOutsideTheUnitSquareRepeatTheImage) {
     expectSampled(4, 4, 4, {0, 1, 2, 3}, shiftedFragment);
 }
 
+// The reason is stb_image's.
 TEST_F(TextureTest, AnUnreadableImageIsReportedAndStillHasAName) {
-    for (const std::string& path : {dir.path("absent.png"), dir.write("garbage.png", "this is no image")}) {
-        GLuint name = 0;
-        std::string output = captureStdout([&] { name = vexel::Texture(path.c_str()).getTexID(); });
-        EXPECT_NE(0u, name);
-        std::string start = "cannot load texture " + path + ": ";
-        EXPECT_EQ(0u, output.find(start)) << output;
-        EXPECT_GT(output.size(), start.size() + 1) << "stb_image's reason follows";
-        EXPECT_EQ(output.size() - 1, output.find('\n')) << "one line";
-        glDeleteTextures(1, &name);
-    }
+    std::string path = dir.path("absent.png");
+    GLuint name = 0;
+    EXPECT_EQ("cannot load texture " + path + ": can't fopen\n",
+              captureStdout([&] { name = vexel::Texture(path.c_str()).getTexID(); }));
+    EXPECT_NE(0u, name);
+    glDeleteTextures(1, &name);
 }
 
 TEST_F(TextureTest, AReloadFillsTheSameNameAndAFailedOneKeepsThePixels) {
