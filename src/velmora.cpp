@@ -15,12 +15,13 @@ const std::array<SceneWindow, 6> velmoraTimeline = {{
     {"ToInfinity", 70.536, 100.0},
 }};
 
+namespace {
+
+// The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
 const double wheelPlaces[8][2] = {
     {-3.2, 43.0}, {-3.2, 45.4}, {-4.8, 43.0}, {-4.8, 45.4},
     {4.9, 40.82}, {4.9, 46.6},  {2.0, 40.82}, {2.0, 46.6},
 };
-
-namespace {
 
 // drand48's state, read without disturbing it: seed48 hands back the state it replaces.
 std::array<unsigned short, 3> randomState() {

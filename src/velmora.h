@@ -65,9 +65,6 @@ PlanetFrame planetTimetable(double time);
 // TerrainAndCars' camera for cube-map face `face` (+X, -X, +Y, -Y, +Z, -Z) with its eye at `eye`.
 vexel::Matrix cubeFaceCamera(std::array<double, 3> eye, int face);
 
-// The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
-extern const double wheelPlaces[8][2];
-
 // Intro's eye on its circle around the cars, from absolute demo time.
 std::array<double, 3> introEye(double time);
 // WholeWorld's eye, 60 units out and 30 up, from the scene time rtime.

@@ -195,68 +195,6 @@ TEST_F(ScenesTest, SixScenesPlayInTurnAndFramesAtTheirEdgesDrawNothing) {
     }
 }
 
-struct Place {
-    double x, y, z;
-};
-using Places = std::vector<Place>;
-
-Places operator+(Places a, const Places& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-// Where the uploaded matrix takes a point, after the perspective divide.
-std::array<double, 3> project(const Mat4& m, Place p) {
-    double clip[4];
-    for (int r = 0; r < 4; r++) clip[r] = m[r] * p.x + m[4 + r] * p.y + m[8 + r] * p.z + m[12 + r];
-    return {clip[0] / clip[3], clip[1] / clip[3], clip[2] / clip[3]};
-}
-
-// The first draws of the last frame, one per place, must take their mesh's own origin where camera
-// and projection alone, the matrix of the draw after them (the sky's or the stars'), take the place
-// in the world: this catches transforms multiplied in the wrong order, since turning after placing
-// moves the origin.
-void expectPlaced(const Places& places) {
-    ASSERT_LT(places.size(), draws.size());
-    const DrawCall& reference = draws[places.size()];
-    for (std::size_t i = 0; i < places.size(); i++) {
-        std::array<double, 3> actual = project(draws[i].pmatrix, {0.0, 0.0, 0.0});
-        std::array<double, 3> expected = project(reference.pmatrix, places[i]);
-        for (int k = 0; k < 3; k++) EXPECT_NEAR(expected[k], actual[k], 2e-3) << "draw " << i << ", axis " << k;
-    }
-}
-
-// The wheels of the toy car (first = 0) or the charger (first = 4), at height y, mirrored in z by zSign.
-Places wheels(int first, double y, double zSign) {
-    Places places;
-    for (int k = first; k < first + 4; k++) places.push_back({wheelPlaces[k][0], y, zSign * wheelPlaces[k][1]});
-    return places;
-}
-
-Places parkedCars() { return Places{{-10.0, 0.0, 44.0}} + wheels(0, 0.6, 1.0) + Places{{3.5, 0.0, 44.0}} + wheels(4, 0.6, 1.0); }
-
-Places terrainRow(double shift) {
-    Places places;
-    for (int i = -5; i <= 4; i++) places.push_back({0.0, 0.0, shift + 132.0 * i});
-    return places;
-}
-
-TEST_F(ScenesTest, EveryMeshLandsAtItsPlace) {
-    frame(9.0);
-    expectPlaced(terrainRow(0.0) + parkedCars());
-    frame(15.5); // the first cube face, at scene time 3.5
-    expectPlaced(terrainRow(70.0) + parkedCars());
-    frame(53.0);
-    double y = -30.0 * (53.0 - 47.553 - 2.621);
-    expectPlaced(Places{{0.0, 0.0, 40.0}, {3.5, y, -44.0}, {-10.0, y, -44.0}} + wheels(0, 0.6 + y, -1.0) +
-                 wheels(4, 0.6 + y, -1.0));
-    frame(60.0);
-    double sunk = 9.0 - (60.0 - 54.195);
-    expectPlaced({{0.0, 0.0, 0.0}, {0.0, 9.6, 0.0}, {0.0, sunk, -12.0}, {-2.0, sunk, -12.0}});
-    frame(80.0);
-    expectPlaced(parkedCars());
-}
-
 // The model's rotation part (its 3 x 3 upper left) in draw i: the draw's matrix with the camera and
 // projection, the matrix of draw `reference`, taken off.
 std::array<double, 9> turnOf(int i, int reference) {
@@ -349,7 +287,7 @@ TEST_F(ScenesTest, FramesMatchTheApprovedReferences) {
         for (int y = 0; y < height; y++)
             std::copy_n(&rows[std::size_t(height - 1 - y) * width * 4], width * 4, &actual.rgba[std::size_t(y) * width * 4]);
         for (std::size_t i = 3; i < actual.rgba.size(); i += 4) actual.rgba[i] = 255; // the window shows no alpha
-        EXPECT_TRUE(imagesClose(actual, loadPng(path), 32, 0.05, std::filesystem::path(path).stem()));
+        EXPECT_TRUE(imagesClose(actual, loadPng(path), sameFrame, std::filesystem::path(path).stem()));
     }
 }
 
