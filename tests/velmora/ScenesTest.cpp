@@ -17,7 +17,6 @@
 #include <fstream>
 #include <map>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -155,12 +154,9 @@ Names worldPass(const std::string& where) {
 TEST_F(ScenesTest, SixScenesPlayInTurnAndFramesAtTheirEdgesDrawNothing) {
     const auto& scenes = demo->scenes();
     ASSERT_EQ(6u, scenes.size());
-    const std::type_info* kinds[6] = {&typeid(Title),   &typeid(Intro),      &typeid(TerrainAndCars),
-                                      &typeid(CarDrop), &typeid(WholeWorld), &typeid(ToInfinity)};
     const int edges[7] = {0, 6000, 12000, 47553, 54195, 70536, 100000}; // milliseconds
     for (int i = 0; i < 6; i++) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(*kinds[i], typeid(*scenes[i]));
         EXPECT_EQ(edges[i] / 1000.0, scenes[i]->start);
         EXPECT_EQ(edges[i + 1] / 1000.0, scenes[i]->end);
     }
