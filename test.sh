@@ -18,7 +18,7 @@ trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display}" ] && break; sleep 0.1; done
 export DISPLAY=":${display}" SDL_AUDIODRIVER=dummy
 
-# The inner loop's fast tests, then the slow ones: the real binary, the tools, the whole show.
+# Every test, the slow ones included: the real binary, the tools, the whole show.
 status=0
 (cd build && ctest --output-on-failure -j2) | tee build/ctest.log || status=1
 

@@ -5,9 +5,26 @@
 #include "GLTest.h"
 #include "TempDir.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 
 using vexel::RenderBuffer;
+
+// Arrays get 0xff guard bytes on both sides, so that a read one element past either end of the
+// target's texture list gives garbage in every build, not only under the sanitizers.
+void* operator new[](std::size_t size) {
+    auto* block = static_cast<unsigned char*>(std::malloc(size + 32));
+    if (!block) throw std::bad_alloc();
+    std::memset(block, 0xff, 16);
+    std::memset(block + 16 + size, 0xff, 16);
+    return block + 16;
+}
+void operator delete[](void* array) noexcept {
+    if (array) std::free(static_cast<unsigned char*>(array) - 16);
+}
+void operator delete[](void* array, std::size_t) noexcept { operator delete[](array); }
 
 namespace {
 
