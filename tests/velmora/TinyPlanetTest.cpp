@@ -78,14 +78,8 @@ class TinyPlanetTest : public GLTest {
 protected:
     static void SetUpTestSuite() {
         GLTest::SetUpTestSuite();
-        program = new vexel::ShaderProgram();
-        EXPECT_EQ("", captureStdout([] {
-            program->addShader("data/shaders/tinyplanet.frag", GL_FRAGMENT_SHADER);
-            program->addShader("data/shaders/quad.vert", GL_VERTEX_SHADER);
-            program->addShader("data/shaders/quad.geom", GL_GEOMETRY_SHADER);
-            program->compile();
-            cube = new vexel::CubeMap(FACE_SIZE, 64, 64);
-        }));
+        program = showProgram("tinyplanet");
+        cube = new vexel::CubeMap(FACE_SIZE, 64, 64);
         quad = new vexel::Sprite();
     }
 

@@ -34,13 +34,7 @@ class WireframeTest : public GLTest {
 protected:
     static void SetUpTestSuite() {
         GLTest::SetUpTestSuite();
-        program = new vexel::ShaderProgram();
-        EXPECT_EQ("", captureStdout([] {
-            program->addShader("data/shaders/wireframe.frag", GL_FRAGMENT_SHADER);
-            program->addShader("data/shaders/wireframe.vert", GL_VERTEX_SHADER);
-            program->addShader("data/shaders/wireframe.geom", GL_GEOMETRY_SHADER);
-            program->compile();
-        }));
+        program = showProgram("wireframe");
     }
 
     static std::vector<std::uint8_t> render(vexel::Matrix m, float winScale, const std::vector<float>& corners) {
