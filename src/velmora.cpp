@@ -1,5 +1,6 @@
 #include "velmora.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,10 @@ void drawImage(vexel::ShaderProgram* title, GLuint image, float vertical, vexel:
 
 } // namespace
 
+double frameTime(long n, int fps) {
+    return std::round(double(n) * 1000.0 / fps) / 1000.0;
+}
+
 PlanetFrame planetTimetable(double time) {
     PlanetFrame frame = {{0.11, 4.0, 24.0}, 1.0f, 0.25f, 0.5f, 1.49f};
     if (time < 18.0) {
@@ -201,8 +206,12 @@ void Velmora::rewindStarStream() {
     toInfinity->rewind();
 }
 
-void Velmora::advanceStarStream(double time) {
-    toInfinity->advance(time);
+void Velmora::replayStarStream(double from, double time, int fps) {
+    for (long n = long(std::ceil(std::max(from, toInfinity->start) * fps));; n++) {
+        double t = frameTime(n, fps);
+        if (t >= time) break;
+        if (t > toInfinity->start && t > from) toInfinity->advance(t);
+    }
 }
 
 Title::Title(vexel::Config* c) {

@@ -28,6 +28,9 @@ struct SceneWindow {
 // The six scenes in the order they play; each scene takes its window from here.
 extern const std::array<SceneWindow, 6> velmoraTimeline;
 
+// Demo time of frame n at `fps` frames a second, in whole milliseconds as the live clock gives it.
+double frameTime(long n, int fps);
+
 class Velmora : public vexel::Demo {
 public:
     // Sets the GL state that holds for the whole show.
@@ -40,10 +43,10 @@ public:
     vexel::Config* registry() const { return config; }
 
     // The star stream of ToInfinity carries its state from frame to frame. rewindStarStream puts it
-    // back as it stood when the scene was built; advanceStarStream moves it to demo time `time` as
-    // drawing that frame would, without drawing.
+    // back as it stood when the scene was built; replayStarStream moves it through every frame a live
+    // show at `fps` would draw after demo time `from` and before `time`, without drawing them.
     void rewindStarStream();
-    void advanceStarStream(double time);
+    void replayStarStream(double from, double time, int fps);
 
 private:
     vexel::Config* config = nullptr; // lives until the process exits
@@ -172,7 +175,8 @@ public:
     ToInfinity(int w, int h, vexel::Config* c);
     void show(double time) override;
 
-    // See Velmora::rewindStarStream and Velmora::advanceStarStream.
+    // See Velmora::rewindStarStream and Velmora::replayStarStream; advance moves the stream to
+    // demo time `time` as drawing that frame would.
     void rewind();
     void advance(double time);
 

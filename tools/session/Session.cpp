@@ -18,10 +18,6 @@ void fail(const std::string& message) {
     std::exit(1);
 }
 
-double frameTime(long n, int fps) {
-    return std::round(double(n) * 1000.0 / fps) / 1000.0;
-}
-
 Session::Session(const char* title, int width, int height, std::uint32_t windowFlags, bool headless)
     : width(width), height(height) {
     // Checked first, so that a wrong directory gets the same single line as from the registry.
@@ -71,15 +67,8 @@ void Session::buildDemo() {
 }
 
 void Session::render(double time, int fps) {
-    double streamStart = velmoraTimeline.back().start;
-    if (time > streamStart) {
-        if (simulated > time) restartStarStream();
-        for (long n = long(std::ceil(std::max(simulated, streamStart) * fps));; n++) {
-            double t = frameTime(n, fps);
-            if (t >= time) break;
-            if (t > streamStart && t > simulated) demo->advanceStarStream(t);
-        }
-    }
+    if (simulated > time) restartStarStream();
+    demo->replayStarStream(simulated, time, fps);
     show(time);
 }
 

@@ -15,9 +15,6 @@ using Pixels = std::vector<std::uint8_t>;
 // Prints `message` as one line and ends the process with status 1.
 [[noreturn]] void fail(const std::string& message);
 
-// Demo time of frame n at a fixed rate, in whole milliseconds as the live clock gives it.
-double frameTime(long n, int fps);
-
 class Session {
 public:
     // Opens a window of `width` x `height` (or the desktop's size with SDL_WINDOW_FULLSCREEN_DESKTOP)
