@@ -53,10 +53,9 @@ void GLTest::SetUpTestSuite() {
     glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts
 }
 
-GLuint GLTest::makeTarget(int width, int height) {
-    GLuint fbo = 0, buffers[2] = {0, 0};
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+Target::Target(int width, int height) : width(width), height(height) {
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glGenRenderbuffers(2, buffers);
     const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
     const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
@@ -68,24 +67,17 @@ GLuint GLTest::makeTarget(int width, int height) {
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     EXPECT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
     glViewport(0, 0, width, height);
-    return fbo;
 }
 
-void GLTest::freeTarget(GLuint fbo) {
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    GLint names[2] = {0, 0};
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &names[0]);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &names[1]);
+Target::~Target() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    GLuint buffers[2] = {GLuint(names[0]), GLuint(names[1])};
     glDeleteRenderbuffers(2, buffers);
-    glDeleteFramebuffers(1, &fbo);
+    glDeleteFramebuffers(1, &framebuffer);
 }
 
-std::vector<std::uint8_t> GLTest::readPixels(int width, int height) {
+std::vector<std::uint8_t> Target::pixels() const {
     std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -95,17 +87,15 @@ std::vector<std::uint8_t> GLTest::readPixels(int width, int height) {
 std::vector<std::uint8_t> GLTest::drawQuad(const char* fragment, int width, int height,
                                            const std::function<void()>& bind) {
     GLuint program = linkProgram(spriteVertex, fragment);
-    GLuint target = makeTarget(width, height);
+    Target target(width, height);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glUseProgram(program);
     bind();
     vexel::Sprite().draw();
-    std::vector<std::uint8_t> pixels = readPixels(width, height);
     glUseProgram(0);
-    freeTarget(target);
     glDeleteProgram(program);
-    return pixels;
+    return target.pixels();
 }
 
 GLuint buildProgram(const char* vertex, const char* fragment) {

@@ -13,16 +13,28 @@
 #include <string>
 #include <vector>
 
+// An RGBA8 colour + depth framebuffer of the test's own, bound with a viewport to match while it
+// lives; the default framebuffer is bound again when it goes.
+class Target {
+public:
+    Target(int width, int height);
+    ~Target();
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+
+    GLuint id() const { return framebuffer; }
+    // Its RGBA pixels, bottom row first.
+    std::vector<std::uint8_t> pixels() const;
+
+private:
+    int width, height;
+    GLuint framebuffer = 0, buffers[2] = {0, 0};
+};
+
 class GLTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
 
-    // Creates an RGBA8 colour + depth framebuffer of the given size, binds it and sets the viewport.
-    static GLuint makeTarget(int width, int height);
-    // Deletes a framebuffer made by makeTarget (and its attachments) and binds the default one.
-    static void freeTarget(GLuint fbo);
-    // Reads the RGBA pixels of the bound read framebuffer, bottom row first.
-    static std::vector<std::uint8_t> readPixels(int width, int height);
     // Draws a Sprite through `fragment` (fed by spriteVertex) into a cleared target and reads it
     // back; `bind` runs with the program in use, just before the draw.
     static std::vector<std::uint8_t> drawQuad(const char* fragment, int width, int height,

@@ -105,7 +105,7 @@ protected:
     // side, +y up.
     static int worstDirection(const View& view) {
         const int w = view.width, h = view.height;
-        GLuint fbo = makeTarget(w, h);
+        Target target(w, h);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         program->use();
         program->addTexture("image", GL_TEXTURE_CUBE_MAP, cube->getID());
@@ -114,8 +114,7 @@ protected:
         program->setParam("param3", view.params.tilt);
         program->setParam("param4", view.params.heading);
         quad->draw();
-        const std::vector<std::uint8_t> pixels = readPixels(w, h);
-        freeTarget(fbo);
+        const std::vector<std::uint8_t> pixels = target.pixels();
         const double unit = 0.5 * std::min(w, h);
         int worst = 0;
         for (int j = 0; j < h; ++j)

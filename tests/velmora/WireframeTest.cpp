@@ -38,7 +38,7 @@ protected:
     }
 
     static std::vector<std::uint8_t> render(vexel::Matrix m, float winScale, const std::vector<float>& corners) {
-        GLuint fbo = makeTarget(WIDTH, HEIGHT);
+        Target target(WIDTH, HEIGHT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         program->use();
         program->setParam("pmatrix", m);
@@ -46,9 +46,7 @@ protected:
         program->setParam("FILL_COL", 0.0f, 0.0f, 0.0f);
         program->setParam("WIN_SCALE", winScale, winScale);
         drawTriangles(corners);
-        std::vector<std::uint8_t> pixels = readPixels(WIDTH, HEIGHT);
-        freeTarget(fbo);
-        return pixels;
+        return target.pixels();
     }
 
     static vexel::ShaderProgram* program;

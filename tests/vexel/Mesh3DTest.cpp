@@ -61,7 +61,7 @@ protected:
         Uploaded out;
         GLint elements = 0, arrayBuffer = -1, arrayBufferAfter = -2;
 
-        GLuint target = makeTarget(SIZE, SIZE);
+        Target target(SIZE, SIZE);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glUseProgram(program);
@@ -69,7 +69,7 @@ protected:
         mesh.draw(); // leaves its vertex array bound, which is how the buffers are found
         glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBufferAfter);
         EXPECT_EQ(arrayBuffer, arrayBufferAfter) << "draw() touches no other binding";
-        out.pixels = readPixels(SIZE, SIZE);
+        out.pixels = target.pixels();
         out.positions = attributeBuffer(0);
         out.normals = attributeBuffer(1);
         out.texcoords = attributeBuffer(2);
@@ -77,7 +77,6 @@ protected:
         out.indices = readBuffer<GLuint>(GLuint(elements));
         glBindVertexArray(0);
         glUseProgram(0);
-        freeTarget(target);
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         return out;
     }

@@ -65,15 +65,14 @@ TEST_F(RenderBufferTest, SecondPassSamplesBothColourTargetsAndDepth) {
     glUseProgram(scene);
     vexel::Sprite().draw();
     target.secondPass();
-    GLuint window = makeTarget(size, size);
+    Target window(size, size);
     target.draw();
-    std::vector<std::uint8_t> pixels = readPixels(size, size);
+    std::vector<std::uint8_t> pixels = window.pixels();
     for (int i = 0; i < size * size; ++i) {
         ASSERT_EQ(255, pixels[4 * i]) << "pixel " << i;
         ASSERT_EQ(255, pixels[4 * i + 1]) << "pixel " << i;
         ASSERT_NEAR(191, pixels[4 * i + 2], 1) << "pixel " << i;
     }
-    freeTarget(window);
     glDeleteProgram(scene);
 }
 
