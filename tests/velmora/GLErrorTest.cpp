@@ -4,7 +4,6 @@
 
 #include "GLTest.h"
 
-#include <cmath>
 #include <string>
 
 namespace {

@@ -72,80 +72,59 @@ const Params planet = {1.0f, 0.25f, 0.5f, float(M_PI / 2)};
 const Params horizon = {0.0f, 0.25f, 1.0f, float(M_PI / 2)};
 const View views[] = {{planet, 96, 54}, {planet, 40, 72}, {horizon, 96, 54}, {horizon, 40, 72}};
 
-} // namespace
-
-class TinyPlanetTest : public GLTest {
-protected:
-    static void SetUpTestSuite() {
-        GLTest::SetUpTestSuite();
-        program = showProgram("tinyplanet");
-        cube = new vexel::CubeMap(FACE_SIZE, 64, 64);
-        quad = new vexel::Sprite();
-    }
-
-    void SetUp() override { glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS); }
-    void TearDown() override { glDisable(GL_TEXTURE_CUBE_MAP_SEAMLESS); }
-
-    // Fills each face through TerrainAndCars' camera for it, with `draw` doing the drawing.
-    template <typename Draw> static void fillFaces(Draw draw) {
-        vexel::Matrix projection;
-        projection.perspective(90.0, 1.0, 0.1, 1500.0);
-        cube->setAsRendertarget();
-        for (int f = 0; f < 6; ++f) {
-            cube->setSide(f);
-            vexel::Matrix camera = cubeFaceCamera(eye, f);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            draw(camera * projection);
+// Renders `view` from `cube` and returns the largest channel difference between a pixel and the
+// colour of the world direction the projection gives it; screen positions are in units of half the
+// shorter side, +y up.
+int worstDirection(vexel::ShaderProgram* program, vexel::CubeMap& cube, const View& view) {
+    const int w = view.width, h = view.height;
+    Target target(w, h);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    program->use();
+    program->addTexture("image", GL_TEXTURE_CUBE_MAP, cube.getID());
+    program->setParam("param1", view.params.projection);
+    program->setParam("param2", view.params.size);
+    program->setParam("param3", view.params.tilt);
+    program->setParam("param4", view.params.heading);
+    vexel::Sprite().draw();
+    const std::vector<std::uint8_t> pixels = target.pixels();
+    const double unit = 0.5 * std::min(w, h);
+    int worst = 0;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            Vec3 d = expectedDirection(view.params, (i + 0.5 - 0.5 * w) / unit, (j + 0.5 - 0.5 * h) / unit);
+            for (int k = 0; k < 3; ++k)
+                worst = std::max(worst, std::abs(pixels[4 * std::size_t(j * w + i) + k] -
+                                                 int(std::lround(255.0 * (0.5 + 0.5 * d[k])))));
         }
-        cube->unset();
-    }
+    return worst;
+}
 
-    // Renders the view and returns the largest channel difference between a pixel and the colour of
-    // the world direction the projection gives it; screen positions are in units of half the shorter
-    // side, +y up.
-    static int worstDirection(const View& view) {
-        const int w = view.width, h = view.height;
-        Target target(w, h);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        program->use();
-        program->addTexture("image", GL_TEXTURE_CUBE_MAP, cube->getID());
-        program->setParam("param1", view.params.projection);
-        program->setParam("param2", view.params.size);
-        program->setParam("param3", view.params.tilt);
-        program->setParam("param4", view.params.heading);
-        quad->draw();
-        const std::vector<std::uint8_t> pixels = target.pixels();
-        const double unit = 0.5 * std::min(w, h);
-        int worst = 0;
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) {
-                Vec3 d = expectedDirection(view.params, (i + 0.5 - 0.5 * w) / unit, (j + 0.5 - 0.5 * h) / unit);
-                for (int k = 0; k < 3; ++k)
-                    worst = std::max(worst, std::abs(pixels[4 * std::size_t(j * w + i) + k] -
-                                                     int(std::lround(255.0 * (0.5 + 0.5 * d[k])))));
-            }
-        return worst;
-    }
-
-    static vexel::ShaderProgram* program;
-    static vexel::CubeMap* cube;
-    static vexel::Sprite* quad;
-};
-
-vexel::ShaderProgram* TinyPlanetTest::program = nullptr;
-vexel::CubeMap* TinyPlanetTest::cube = nullptr;
-vexel::Sprite* TinyPlanetTest::quad = nullptr;
+class TinyPlanetTest : public GLTest {};
 
 TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
+    // The box drawn into each face through TerrainAndCars' camera for it.
+    vexel::CubeMap cube(FACE_SIZE, 64, 64);
     GLuint box = linkProgram(boxVertex, boxFragment);
     glUseProgram(box);
-    vexel::Matrix place;
+    vexel::Matrix place, projection;
     place.translate(eye[0], eye[1], eye[2]);
-    fillFaces([&](vexel::Matrix view) {
+    projection.perspective(90.0, 1.0, 0.1, 1500.0);
+    cube.setAsRendertarget();
+    for (int f = 0; f < 6; ++f) {
+        cube.setSide(f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        vexel::Matrix camera = cubeFaceCamera(eye, f), view = camera * projection;
         glUniformMatrix4fv(glGetUniformLocation(box, "pmatrix"), 1, GL_FALSE, (place * view).matrix());
         drawTriangles(boxTriangles());
-    });
+    }
+    cube.unset();
     glDeleteProgram(box);
+
+    vexel::ShaderProgram* program = showProgram("tinyplanet");
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     for (const View& view : views)
-        EXPECT_LE(worstDirection(view), 4) << view.width << "x" << view.height << " tilt " << view.params.tilt;
+        EXPECT_LE(worstDirection(program, cube, view), 4) << view.width << "x" << view.height << " tilt " << view.params.tilt;
+    glDisable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
 }
+
+} // namespace

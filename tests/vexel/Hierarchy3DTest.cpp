@@ -1,4 +1,5 @@
-// The scene graph: draw matrices handed down the tree, cycles refused, nodes filed by name.
+// The scene graph: draw matrices handed down the tree, and cycles refused. (Filing nodes by name is
+// a plain map lookup.)
 #include "Hierarchy3D.h"
 
 #include "Capture.h"
@@ -6,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-using vexel::Hierarchy3D;
 using vexel::Matrix;
 using vexel::Node;
 
@@ -70,13 +70,4 @@ TEST(NodeTest, AddChildRefusesANodeThatWouldCloseACycle) {
                   grandchild.addChild(&other);
                   root.addChild(&other);
               }));
-}
-
-TEST(Hierarchy3DTest, FilesNodesByNameAndAnUnknownNameAsNull) {
-    Hierarchy3D scene;
-    Node first, second;
-    EXPECT_EQ(nullptr, scene.getNode("car"));
-    scene.addNode("car", &first);
-    scene.addNode("car", &second);
-    EXPECT_EQ(&second, scene.getNode("car"));
 }
