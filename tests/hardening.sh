@@ -56,10 +56,7 @@ fuzz() {
 # run; leaks are not checked, since the show keeps its objects until exit by design.
 valgrind_show() {
     local show="$work/show"
-    mkdir -p "$show/data" && ln -s "$root/config.txt" "$show/config.txt" || return 1
-    for sub in shaders images models; do ln -s "$root/data/$sub" "$show/data/$sub" || return 1; done
-    sox -q -n -r 44100 -c 2 "$work/tone.wav" synth 10 sine 440 vol 0.2 &&
-        lame --quiet -b 128 "$work/tone.wav" "$show/data/velmora.mp3" || return 1
+    tests/support/show-dir.sh "$show" 10 || return 1
     (cd "$show" && LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0 timeout 600 valgrind --error-exitcode=3 \
         --leak-check=no --keep-debuginfo=yes --num-callers=40 \
         --suppressions="$root/tests/sanitizers/valgrind.supp" "$root/build/bin/skorvane")

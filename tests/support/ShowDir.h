@@ -1,5 +1,5 @@
-// A working directory to run the show from: config.txt and data/ as in the repository, with a
-// generated tone of the given length as the music, so that the show ends when it does.
+// A working directory to run the show from (made by show-dir.sh): config.txt and data/ as in the
+// repository, with a generated tone of the given length as the music, so that the show ends when it does.
 #pragma once
 
 #include "TempDir.h"
