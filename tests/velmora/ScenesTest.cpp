@@ -170,28 +170,23 @@ TEST_F(ScenesTest, SixScenesPlayInTurnAndFramesAtTheirEdgesDrawNothing) {
     }
 }
 
-// The model's rotation part (its 3 x 3 upper left) in draw i: the draw's matrix with the camera and
-// projection, the matrix of draw `reference`, taken off.
+// The model's rotation part (its 3 x 3 upper left) in draw i. The draw's matrix is that of draw
+// `reference` (camera and projection alone) times the model's, and the model's bottom row is 0 0 0 1,
+// so the upper lefts multiply alone: turn = reference⁻¹ draw, the inverse's rows being cross
+// products of the reference's columns over its determinant.
 std::array<double, 9> turnOf(int i, int reference) {
-    // Solve reference * model = draw for the model's first three columns (Gauss-Jordan on 4 x 4).
-    const Mat4& r = draws.at(std::size_t(reference)).pmatrix;
-    const Mat4& d = draws.at(std::size_t(i)).pmatrix;
-    double a[4][8];
-    for (int row = 0; row < 4; row++)
-        for (int col = 0; col < 4; col++) a[row][col] = r[col * 4 + row], a[row][4 + col] = d[col * 4 + row];
-    for (int p = 0; p < 4; p++) {
-        int best = p;
-        for (int row = p + 1; row < 4; row++) best = std::fabs(a[row][p]) > std::fabs(a[best][p]) ? row : best;
-        std::swap(a[p], a[best]);
-        for (int row = 0; row < 4; row++) {
-            if (row == p) continue;
-            double f = a[row][p] / a[p][p];
-            for (int col = 0; col < 8; col++) a[row][col] -= f * a[p][col];
-        }
-    }
+    using Vec3 = std::array<double, 3>;
+    auto column = [](int draw, int j) {
+        const Mat4& m = draws.at(std::size_t(draw)).pmatrix;
+        return Vec3{m[j * 4], m[j * 4 + 1], m[j * 4 + 2]};
+    };
+    auto cross = [](Vec3 a, Vec3 b) { return Vec3{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}; };
+    auto dot = [](Vec3 a, Vec3 b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    double determinant = dot(column(reference, 0), cross(column(reference, 1), column(reference, 2)));
     std::array<double, 9> turn;
     for (int row = 0; row < 3; row++)
-        for (int col = 0; col < 3; col++) turn[col * 3 + row] = a[row][4 + col] / a[row][row];
+        for (int col = 0; col < 3; col++)
+            turn[col * 3 + row] = dot(cross(column(reference, (row + 1) % 3), column(reference, (row + 2) % 3)), column(i, col)) / determinant;
     return turn;
 }
 
