@@ -7,13 +7,11 @@
 #include "TempDir.h"
 #include "velmora.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <signal.h>
 #include <string>
@@ -21,122 +19,98 @@
 #include <thread>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 namespace {
 
 const std::string previewTool = SKORVANE_BINARY_DIR "/bin/skorvane-preview";
 const std::string captureTool = SKORVANE_BINARY_DIR "/bin/skorvane-capture";
 
-// One skorvane-preview running in `dir`, with its standard output read line by line.
+// One skorvane-preview running in `dir`, its standard output and error read line by line. Every
+// wait has a deadline, so a preview that stops answering fails the test instead of hanging it.
 class Preview {
 public:
-    Preview(const std::string& dir, const std::string& arguments) {
-        int fds[2];
-        EXPECT_EQ(0, pipe(fds));
-        pid = fork();
-        EXPECT_GE(pid, 0);
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            dup2(fds[1], 2);
-            close(fds[0]);
-            std::string command = "exec " + previewTool + " " + arguments;
-            if (chdir(dir.c_str()) == 0) execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
+    // The shell prints its process id, then becomes the preview, whose window xdotool finds by it.
+    Preview(const std::string& dir, const std::string& arguments)
+        : dir(dir),
+          output(popen(("cd " + dir + " && echo $$ && exec " + previewTool + " " + arguments + " 2>&1").c_str(), "r")) {
+        pid = std::atoi(nextLine(Clock::now() + 5s).c_str());
+        window = std::atol(runCommand("timeout 30 xdotool search --sync --pid " + std::to_string(pid)).output.c_str());
+        EXPECT_NE(0, window) << "no window";
+    }
+    ~Preview() { if (output) finish(0s); }
+
+    // The next printed line, or "" when the output ends or no whole line comes by `deadline`.
+    std::string nextLine(Clock::time_point deadline) {
+        std::string line;
+        for (char c;; line += c) {
+            int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+            pollfd ready{fileno(output), POLLIN, 0};
+            if (left <= 0 || poll(&ready, 1, left) <= 0 || read(ready.fd, &c, 1) != 1) return "";
+            if (c == '\n') return line;
         }
-        close(fds[1]);
-        output = fds[0];
-        window = runCommand("timeout 30 xdotool search --sync --pid " + std::to_string(pid) + " | head -1").output;
-        window = window.substr(0, window.find('\n'));
-        EXPECT_FALSE(window.empty()) << "no window";
     }
 
-    ~Preview() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        close(output);
-    }
-
-    // The next printed line, or "" when none comes within `seconds`.
-    std::string nextLine(double seconds) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        for (std::size_t end; (end = pending.find('\n')) == std::string::npos;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd ready{output, POLLIN, 0};
-            char buffer[4096];
-            ssize_t n = left.count() > 0 && poll(&ready, 1, int(left.count())) > 0 ? read(output, buffer, sizeof buffer) : 0;
-            if (n <= 0) return "";
-            pending.append(buffer, std::size_t(n));
-        }
-        std::string line = pending.substr(0, pending.find('\n'));
-        pending.erase(0, line.size() + 1);
-        return line;
-    }
-
-    // The next printed line that ends with `event`; its demo time, or -1 after a failure.
-    double waitFor(const std::string& event, double seconds = 20.0) {
-        for (std::string line; !(line = nextLine(seconds)).empty();)
+    // The demo time the next line ending with `event` starts with, or -1 after a failure.
+    double waitFor(const std::string& event, std::chrono::milliseconds timeout = 20s) {
+        Clock::time_point deadline = Clock::now() + timeout;
+        for (std::string line; !(line = nextLine(deadline)).empty();)
             if (line.size() >= event.size() && line.compare(line.size() - event.size(), event.size(), event) == 0)
                 return std::atof(line.c_str());
-        ADD_FAILURE() << "no line ending with \"" << event << "\" within " << seconds << " s";
+        ADD_FAILURE() << "no line ending with \"" << event << "\" within " << timeout.count() << " ms";
         return -1.0;
     }
 
-    void key(const std::string& keys) { runCommand("xdotool key --window " + window + " " + keys); }
+    void key(const std::string& keys) { runCommand("xdotool key --window " + std::to_string(window) + " " + keys); }
 
     // The window's pixels as the X server holds them.
     Image grab() {
-        Display* display = XOpenDisplay(nullptr);
-        Window id = std::stoul(window);
-        XWindowAttributes attributes;
-        XGetWindowAttributes(display, id, &attributes);
-        XImage* pixels = XGetImage(display, id, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-        Image image{attributes.width, attributes.height, {}};
-        for (int y = 0; y < image.height; y++)
-            for (int x = 0; x < image.width; x++) {
-                unsigned long p = XGetPixel(pixels, x, y);
-                image.rgba.insert(image.rgba.end(),
-                                  {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p), 255});
-            }
-        XDestroyImage(pixels);
-        XCloseDisplay(display);
-        return image;
+        RunResult run = runCommand("ffmpeg -v error -f x11grab -draw_mouse 0 -window_id " + std::to_string(window) +
+                                   " -i \"$DISPLAY\" -frames:v 1 -y " + dir + "/grab.png");
+        EXPECT_EQ(0, run.status) << run.output;
+        return loadPng(dir + "/grab.png");
     }
 
     // Escape, and the exit status.
     int quit() {
         key("Escape");
-        int status = -1;
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return finish(10s);
     }
 
 private:
-    pid_t pid = -1;
-    int output = -1;
-    std::string window;
-    std::string pending;
+    std::string dir;
+    FILE* output;
+    pid_t pid = 0;
+    long window = 0;
+
+    // Gives the preview `grace` to end its output, then kills it if it still runs. Its exit status,
+    // or -1 when it did not exit by itself.
+    int finish(std::chrono::milliseconds grace) {
+        for (Clock::time_point deadline = Clock::now() + grace; !nextLine(deadline).empty();) {
+        }
+        if (pid > 0) kill(pid, SIGKILL);
+        int status = pclose(output);
+        output = nullptr;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
 };
 
-Image captured(const ShowDir& show, const std::string& time) {
-    RunResult run = runCommand("cd " + show.path() + " && " + captureTool + " --time " + time + " --out capture.png");
+// skorvane-capture's frame at `time`, made in the show folder `dir`.
+Image captured(const std::string& dir, double time) {
+    RunResult run = runCommand("cd " + dir + " && " + captureTool + " --out frame.png --time " + std::to_string(time));
     EXPECT_EQ(0, run.status) << run.output;
-    return loadPng(show.path("capture.png"));
+    return loadPng(dir + "/frame.png");
 }
 
 // What an editor does that saves by writing a new file and renaming it over the old one.
 void saveByRenaming(const std::string& path, const std::string& text) {
-    TempDir scratch;
-    std::string written = scratch.write("saved", text);
-    fs::copy_file(written, path + ".new", fs::copy_options::overwrite_existing);
-    fs::rename(path + ".new", path);
+    std::ofstream(path + ".new", std::ios::binary) << text;
+    std::rename((path + ".new").c_str(), path.c_str());
 }
 
 std::array<std::uint8_t, 3> centre(const Image& image) {
-    const std::uint8_t* p = &image.rgba[(std::size_t(image.height / 2) * image.width + image.width / 2) * 4];
+    const std::uint8_t* p = &image.rgba.at((std::size_t(image.height / 2) * image.width + image.width / 2) * 4);
     return {p[0], p[1], p[2]};
 }
 
@@ -156,12 +130,12 @@ TEST(Preview, SeeksPausesReloadsAndShowsWhatTheCaptureShows) {
     preview.waitFor("display off");
     {
         SCOPED_TRACE("paused at 9 s, Right, Space, Page Down");
-        EXPECT_TRUE(imagesClose(preview.grab(), captured(show, "9"), sameFrame, "preview-9"));
+        EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), 9.0), sameFrame, "preview-9"));
         preview.key("Right");
         preview.waitFor("10.000 seek");
         preview.key("space");
         preview.waitFor("10.000 playing");
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::this_thread::sleep_for(500ms);
         preview.key("space");
         EXPECT_GT(preview.waitFor("paused"), 10.2);
         preview.key("Next");
@@ -175,25 +149,21 @@ TEST(Preview, SeeksPausesReloadsAndShowsWhatTheCaptureShows) {
         std::string shader = show.path("data/shaders/title.frag"), original = readFile(shader);
         saveByRenaming(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
                                "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
-        preview.waitFor("reloaded data/shaders/title.frag", 1.0);
+        preview.waitFor("reloaded data/shaders/title.frag", 1s);
         EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
 
-        TempDir scratch;
-        fs::copy_file(scratch.write("broken", "#version 410 core\nvoid main() { fragColor = ; }\n"), shader,
-                      fs::copy_options::overwrite_existing);
+        std::ofstream(shader, std::ios::binary) << "#version 410 core\nvoid main() { fragColor = ; }\n";
         preview.waitFor("error data/shaders/title.frag");
-        EXPECT_NE(std::string::npos, preview.nextLine(1.0).find("error")) << "the compiler's log follows";
+        EXPECT_NE(std::string::npos, preview.nextLine(Clock::now() + 1s).find("error")) << "the compiler's log follows";
         EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
 
         saveByRenaming(shader, original);
         preview.waitFor("reloaded data/shaders/title.frag");
         EXPECT_TRUE(imagesClose(preview.grab(), title, sameFrame, "preview-title"));
 
-        Image green{4, 4, {}};
-        for (int i = 0; i < 16; i++) green.rgba.insert(green.rgba.end(), {0, 255, 0, 255});
-        ASSERT_TRUE(savePng(scratch.path("green.png"), green));
-        saveByRenaming(show.path("data/images/title1.png"), readFile(scratch.path("green.png")));
-        preview.waitFor("reloaded data/images/title1.png", 1.0);
+        ASSERT_TRUE(savePng(show.path("green.png"), Image{1, 1, {0, 255, 0, 255}}));
+        saveByRenaming(show.path("data/images/title1.png"), readFile(show.path("green.png")));
+        preview.waitFor("reloaded data/images/title1.png", 1s);
         EXPECT_EQ((std::array<std::uint8_t, 3>{0, 255, 0}), centre(preview.grab()));
     }
     {
@@ -205,7 +175,7 @@ TEST(Preview, SeeksPausesReloadsAndShowsWhatTheCaptureShows) {
         preview.waitFor("seek");
         double time = preview.waitFor("seek");
         EXPECT_NEAR(entry + 1.0, time, 1e-9);
-        EXPECT_TRUE(imagesClose(preview.grab(), captured(show, stamp(time)), sameFrame,
+        EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), time), sameFrame,
                                 "preview-stars"));
     }
     EXPECT_EQ(0, preview.quit());
@@ -215,7 +185,7 @@ TEST(Preview, ALoopPlaysItsRangeOverAndOver) {
     ShowDir show(3.0);
     Preview preview(show.path(), "--loop 6:7");
     preview.waitFor("6.000 playing");
-    for (int wrap = 0; wrap < 3; wrap++) preview.waitFor("6.000 loop 6.000:7.000", 2.0);
+    for (int wrap = 0; wrap < 3; wrap++) preview.waitFor("6.000 loop 6.000:7.000", 2s);
     preview.key("space");
     double paused = preview.waitFor("paused");
     EXPECT_GE(paused, 6.0);
