@@ -1,6 +1,6 @@
 // skorvane-preview driven as a person would drive it: keys sent with xdotool, the printed lines and
 // the window's pixels read back and compared with skorvane-capture's frames. Also what both tools
-// answer to --help and to a directory without config.txt.
+// answer to --help, to bad arguments and to a directory without config.txt.
 #include "Image.h"
 #include "Run.h"
 #include "ShowDir.h"
@@ -16,7 +16,6 @@
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 using Clock = std::chrono::steady_clock;
@@ -63,6 +62,13 @@ public:
     }
 
     void key(const std::string& keys) { runCommand("xdotool key --window " + std::to_string(window) + " " + keys); }
+
+    // Sends `keys`, then waits for the line ending with `event`: its demo time.
+    double press(const std::string& keys, const std::string& event) {
+        SCOPED_TRACE("after " + keys);
+        key(keys);
+        return waitFor(event);
+    }
 
     // The window's pixels as the X server holds them.
     Image grab() {
@@ -114,83 +120,56 @@ std::array<std::uint8_t, 3> centre(const Image& image) {
     return {p[0], p[1], p[2]};
 }
 
-std::string stamp(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
-}
-
 } // namespace
 
-TEST(Preview, SeeksPausesReloadsAndShowsWhatTheCaptureShows) {
+TEST(Preview, SeeksPausesLoopsReloadsAndShowsWhatTheCaptureShows) {
     ShowDir show(3.0, true);
-    Preview preview(show.path(), "--from 9 --paused");
+    Preview preview(show.path(), "--loop 9:10 --paused");
+    // Paused at the loop's start, with the display off the window holds the captured frame.
     preview.waitFor("9.000 paused");
-    preview.key("Tab");
-    preview.waitFor("display off");
-    {
-        SCOPED_TRACE("paused at 9 s, Right, Space, Page Down");
-        EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), 9.0), sameFrame, "preview-9"));
-        preview.key("Right");
-        preview.waitFor("10.000 seek");
-        preview.key("space");
-        preview.waitFor("10.000 playing");
-        std::this_thread::sleep_for(500ms);
-        preview.key("space");
-        EXPECT_GT(preview.waitFor("paused"), 10.2);
-        preview.key("Next");
-        preview.waitFor(stamp(velmoraTimeline[2].start + 0.001) + " seek");
-    }
-    {
-        SCOPED_TRACE("the title shader saved flat, broken and restored; the title image changed");
-        preview.key("1");
-        preview.waitFor("seek");
-        Image title = preview.grab();
-        std::string shader = show.path("data/shaders/title.frag"), original = readFile(shader);
-        saveByRenaming(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
-                               "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
-        preview.waitFor("reloaded data/shaders/title.frag", 1s);
-        EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
+    preview.press("Tab", "display off");
+    EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), 9.0), sameFrame, "preview-9"));
 
-        std::ofstream(shader, std::ios::binary) << "#version 410 core\nvoid main() { fragColor = ; }\n";
-        preview.waitFor("error data/shaders/title.frag");
-        EXPECT_NE(std::string::npos, preview.nextLine(Clock::now() + 1s).find("error")) << "the compiler's log follows";
-        EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
+    // Played, the loop comes round again and again; paused, it stays inside its range.
+    preview.press("space", "9.000 playing");
+    for (int wrap = 0; wrap < 3; wrap++) preview.waitFor("9.000 loop 9.000:10.000", 2s);
+    double paused = preview.press("space", "paused");
+    EXPECT_TRUE(paused >= 9.0 && paused < 10.0) << paused;
+    EXPECT_NEAR(velmoraTimeline[2].start + 0.001, preview.press("Next", "seek"), 1e-9);
 
-        saveByRenaming(shader, original);
-        preview.waitFor("reloaded data/shaders/title.frag");
-        EXPECT_TRUE(imagesClose(preview.grab(), title, sameFrame, "preview-title"));
+    // The title shader saved flat, then broken (the last good program stays), then restored.
+    preview.press("1", "seek");
+    Image title = preview.grab();
+    std::string shader = show.path("data/shaders/title.frag"), original = readFile(shader);
+    saveByRenaming(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
+                           "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
+    preview.waitFor("reloaded data/shaders/title.frag", 1s);
+    EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
 
-        ASSERT_TRUE(savePng(show.path("green.png"), Image{1, 1, {0, 255, 0, 255}}));
-        saveByRenaming(show.path("data/images/title1.png"), readFile(show.path("green.png")));
-        preview.waitFor("reloaded data/images/title1.png", 1s);
-        EXPECT_EQ((std::array<std::uint8_t, 3>{0, 255, 0}), centre(preview.grab()));
-    }
-    {
-        SCOPED_TRACE("a seek back inside the star stream");
-        preview.key("6");
-        double entry = preview.waitFor("seek");
-        preview.key("Right Right Left");
-        preview.waitFor("seek");
-        preview.waitFor("seek");
-        double time = preview.waitFor("seek");
-        EXPECT_NEAR(entry + 1.0, time, 1e-9);
-        EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), time), sameFrame,
-                                "preview-stars"));
-    }
+    std::ofstream(shader, std::ios::binary) << "#version 410 core\nvoid main() { fragColor = ; }\n";
+    preview.waitFor("error data/shaders/title.frag");
+    EXPECT_NE(std::string::npos, preview.nextLine(Clock::now() + 1s).find("error")) << "the compiler's log follows";
+    EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
+
+    saveByRenaming(shader, original);
+    preview.waitFor("reloaded data/shaders/title.frag");
+    EXPECT_TRUE(imagesClose(preview.grab(), title, sameFrame, "preview-title"));
+
+    // The title image replaced.
+    ASSERT_TRUE(savePng(show.path("green.png"), Image{1, 1, {0, 255, 0, 255}}));
+    saveByRenaming(show.path("data/images/title1.png"), readFile(show.path("green.png")));
+    preview.waitFor("reloaded data/images/title1.png", 1s);
+    EXPECT_EQ((std::array<std::uint8_t, 3>{0, 255, 0}), centre(preview.grab()));
+
+    // Inside the star stream, a seek back draws what the capture draws.
+    double entry = preview.press("6", "seek"), time = 0.0;
+    for (const char* step : {"Right", "Right", "Left"}) time = preview.press(step, "seek");
+    EXPECT_NEAR(entry + 1.0, time, 1e-9);
+    EXPECT_TRUE(imagesClose(preview.grab(), captured(show.path(), time), sameFrame, "preview-stars"));
+
     EXPECT_EQ(0, preview.quit());
-}
-
-TEST(Preview, ALoopPlaysItsRangeOverAndOver) {
-    ShowDir show(3.0);
-    Preview preview(show.path(), "--loop 6:7");
-    preview.waitFor("6.000 playing");
-    for (int wrap = 0; wrap < 3; wrap++) preview.waitFor("6.000 loop 6.000:7.000", 2s);
-    preview.key("space");
-    double paused = preview.waitFor("paused");
-    EXPECT_GE(paused, 6.0);
-    EXPECT_LT(paused, 7.0);
-    EXPECT_EQ(0, preview.quit());
+    // --from wins over the loop's start.
+    Preview(show.path(), "--from 20 --loop 9:10 --paused").waitFor("20.000 paused");
 }
 
 TEST(Preview, BothToolsAnswerHelpBadArgumentsAndAMissingConfig) {
