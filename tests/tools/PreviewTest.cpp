@@ -173,32 +173,20 @@ TEST(Preview, SeeksPausesLoopsReloadsAndShowsWhatTheCaptureShows) {
 }
 
 TEST(Preview, BothToolsAnswerHelpBadArgumentsAndAMissingConfig) {
-    struct Tool {
-        std::string path;
-        std::vector<std::string> options;
-        std::string work; // arguments that would do something
-    };
-    const Tool tools[] = {
-        {previewTool, {"--size", "--fullscreen", "--from", "--loop", "--paused", "--help"}, ""},
-        {captureTool,
-         {"--time", "--out", "--size", "--fps", "--video", "--from", "--to", "--sheet", "--bench", "--frames", "--json",
-          "--help"},
-         "--time 5 --out x.png"},
-    };
     TempDir empty;
-    for (const Tool& tool : tools) {
-        SCOPED_TRACE(tool.path);
-        RunResult help = runCommand(tool.path + " --help");
+    // The capture tool is given something to do, since it looks for its files only then.
+    for (std::string tool : {previewTool, captureTool + " --time 5 --out x.png"}) {
+        SCOPED_TRACE(tool);
+        RunResult help = runCommand(tool + " --help");
         EXPECT_EQ(0, help.status);
-        for (const std::string& option : tool.options)
-            EXPECT_NE(std::string::npos, help.output.find("  " + option + " ")) << option << "\n" << help.output;
-
-        RunResult missing = runCommand("cd " + empty.path("") + " && " + tool.path + " " + tool.work);
+        EXPECT_EQ(0u, help.output.find("usage: ")) << help.output;
+        RunResult missing = runCommand("cd " + empty.path("") + " && " + tool);
         EXPECT_EQ(1, missing.status);
         EXPECT_EQ("cannot open config.txt: No such file or directory\n", missing.output);
     }
+    // Where config.txt is missing, an argument accepted by mistake ends the run at once, with status 1.
     for (const char* arguments : {"--loop 7:6", "--from", "--size 12", "--frobnicate"}) {
-        RunResult bad = runCommand(previewTool + " " + arguments);
+        RunResult bad = runCommand("cd " + empty.path("") + " && " + previewTool + " " + arguments);
         EXPECT_EQ(2, bad.status) << arguments;
         EXPECT_EQ(1, std::count(bad.output.begin(), bad.output.end(), '\n')) << bad.output;
     }
