@@ -2,22 +2,12 @@
 
 #include "Capture.h"
 #include "Config.h"
+#include "Session.h"
 #include "Sprite.h"
 
-#include <SDL.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 namespace {
-
-SDL_Window* window = nullptr;
-
-void fail(const char* what, const char* reason) {
-    std::printf("GL test context: %s: %s\n", what, reason);
-    std::exit(1);
-}
 
 GLuint compileStage(GLenum type, const char* source) {
     GLuint shader = glCreateShader(type);
@@ -39,18 +29,8 @@ const char* const spriteVertex = "#version 410 core\n"
 const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 void GLTest::SetUpTestSuite() {
-    if (window) return;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail("SDL_Init failed", SDL_GetError());
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    window = SDL_CreateWindow("skorvane-test", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) fail("cannot create window", SDL_GetError());
-    if (!SDL_GL_CreateContext(window)) fail("cannot create a 4.1 core context", SDL_GetError());
-    glewExperimental = GL_TRUE;
-    GLenum glew = glewInit();
-    if (glew != GLEW_OK) fail("glewInit failed", reinterpret_cast<const char*>(glewGetErrorString(glew)));
-    glGetError(); // glewInit leaves GL_INVALID_ENUM behind on core contexts
+    // One hidden window and context per process; a start-up failure prints its line and exits 1.
+    static Session session("skorvane-test", 64, 64, SDL_WINDOW_HIDDEN, false);
 }
 
 Target::Target(int width, int height) : width(width), height(height) {
