@@ -1,14 +1,15 @@
-// Velmora as the show runs it, drawn into a 320 x 180 target that stands in for the window: which
-// scene draws when, what each draws in which order, where every mesh lands, how things move, and
-// the picture against the committed reference frames.
+// Velmora as the show runs it, drawn in a hidden 320 x 180 window as skorvane-capture draws it:
+// which scene draws when, what each draws in which order, how things move, and the picture against
+// the committed reference frames.
 #include "velmora.h"
 
 #include "Capture.h"
-#include "GLTest.h"
 #include "Image.h"
+#include "Session.h"
 #include "TempDir.h"
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -67,14 +68,6 @@ extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
 
 namespace {
 
-// While a test runs, framebuffer 0 (the window) means the test's own target.
-PFNGLBINDFRAMEBUFFERPROC driverBindFramebuffer = nullptr;
-Target* screen = nullptr;
-
-void GLAPIENTRY bindScreen(GLenum target, GLuint framebuffer) {
-    driverBindFramebuffer(target, framebuffer == 0 ? screen->id() : framebuffer);
-}
-
 using Pixels = std::vector<std::uint8_t>;
 using Names = std::vector<std::string>;
 
@@ -83,17 +76,15 @@ Names operator+(Names a, const Names& b) {
     return a;
 }
 
-class ScenesTest : public GLTest {
+class ScenesTest : public ::testing::Test {
 protected:
-    // The show is loaded once per process, as main loads it; programs and meshes are named by the
-    // keys config.txt files them under, meshes recognised by their vertex arrays.
+    // The show is loaded once per process, in a hidden window as skorvane-capture loads it; programs
+    // and meshes are named by the keys config.txt files them under, meshes recognised by their
+    // vertex arrays.
     static void SetUpTestSuite() {
-        GLTest::SetUpTestSuite();
-        screen = new Target(width, height); // both live until the process exits, like the show's
-        driverBindFramebuffer = __glewBindFramebuffer;
-        __glewBindFramebuffer = bindScreen;
-        demo = new Velmora(width, height);
-        EXPECT_EQ("", captureStdout([] { demo->init(); }));
+        session = new Session("skorvane-test", width, height, SDL_WINDOW_HIDDEN, false);
+        EXPECT_EQ("", captureStdout([] { session->buildDemo(); }));
+        Velmora* demo = session->demo;
         std::ifstream file("config.txt");
         for (const vexel::ConfigLine& line : vexel::readConfigLines(file)) {
             const std::string& key = line.fields.at(0);
@@ -105,11 +96,11 @@ protected:
         }
     }
 
-    // Shows demo time `time` and returns the screen, bottom row first.
+    // Shows demo time `time` and returns the window's pixels.
     static Pixels frame(double time) {
         draws.clear();
-        demo->show(time);
-        return screen->pixels();
+        session->show(time);
+        return session->read();
     }
 
     // "program mesh" for every draw of the last frame, marked when it went to an off-screen target.
@@ -118,16 +109,16 @@ protected:
         for (const DrawCall& call : draws) {
             std::string mesh = call.mode == GL_TRIANGLE_FAN ? "quad" : call.mode == GL_POINTS ? "points" : meshes[call.vao];
             std::string name = programs[call.program] + " " + mesh;
-            names.push_back(call.framebuffer == screen->id() ? name : name + " offscreen");
+            names.push_back(call.framebuffer == 0 ? name : name + " offscreen");
         }
         return names;
     }
 
-    static Velmora* demo;
+    static Session* session; // lives until the process exits, like the show's
     static std::map<GLuint, std::string> programs, meshes;
 };
 
-Velmora* ScenesTest::demo = nullptr;
+Session* ScenesTest::session = nullptr;
 std::map<GLuint, std::string> ScenesTest::programs, ScenesTest::meshes;
 
 // Ten tiles, the toy car and its wheels, the charger and its wheels, the sky.
@@ -244,15 +235,10 @@ TEST_F(ScenesTest, FramesMatchTheApprovedReferences) {
         references[std::stod(entry.path().stem().string().substr(std::string("frame-").size()))] = entry.path();
     ASSERT_GE(references.size(), 10u);
     for (const auto& [time, path] : references) {
-        // The star stream as the live show at 60 frames a second has left it.
-        demo->rewindStarStream();
-        demo->replayStarStream(0.0, time, 60);
-        Pixels rows = frame(time);
-        Image actual{width, height, Pixels(rows.size())};
-        for (int y = 0; y < height; y++)
-            std::copy_n(&rows[std::size_t(height - 1 - y) * width * 4], width * 4, &actual.rgba[std::size_t(y) * width * 4]);
-        for (std::size_t i = 3; i < actual.rgba.size(); i += 4) actual.rgba[i] = 255; // the window shows no alpha
-        EXPECT_TRUE(imagesClose(actual, loadPng(path), sameFrame, std::filesystem::path(path).stem()));
+        // With the star stream as the live show at 60 frames a second has left it.
+        session->render(time, 60);
+        EXPECT_TRUE(imagesClose(Image{width, height, session->read()}, loadPng(path), sameFrame,
+                                std::filesystem::path(path).stem()));
     }
 }
 
