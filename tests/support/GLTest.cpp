@@ -1,11 +1,8 @@
 #include "GLTest.h"
 
-#include "Capture.h"
-#include "Config.h"
 #include "Session.h"
 #include "Sprite.h"
 
-#include <fstream>
 
 namespace {
 
@@ -130,17 +127,4 @@ GLint uniformInt(GLuint program, const char* name) {
     GLint value = -1;
     glGetUniformiv(program, glGetUniformLocation(program, name), &value);
     return value;
-}
-
-vexel::ShaderProgram* showProgram(const std::string& key) {
-    std::ifstream config("config.txt");
-    auto* program = new vexel::ShaderProgram();
-    for (const vexel::ConfigLine& line : vexel::readConfigLines(config)) {
-        if (line.kind != "Shader" || line.fields.at(0) != key) continue;
-        EXPECT_EQ("", captureStdout([&] {
-            for (const vexel::ShaderFile& file : vexel::programFiles(line)) program->addShader(file.path.c_str(), file.type);
-            program->compile();
-        }));
-    }
-    return program;
 }

@@ -2,15 +2,12 @@
 // process, framebuffers of the test's own for read-back, and the small GL helpers the suites share.
 #pragma once
 
-#include "ShaderProgram.h"
-
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <vector>
 
 // An RGBA8 colour + depth framebuffer of the test's own, bound with a viewport to match while it
@@ -54,10 +51,6 @@ extern const char* const triangleModel;
 GLuint buildProgram(const char* vertex, const char* fragment);
 // The same, expecting the link to succeed.
 GLuint linkProgram(const char* vertex, const char* fragment);
-
-// The program config.txt files under `key`, built from its files as the registry builds it; loading
-// it prints nothing.
-vexel::ShaderProgram* showProgram(const std::string& key);
 
 // Draws a list of triangles (x, y, z per corner, attribute 0) through the program in use.
 void drawTriangles(const std::vector<float>& corners);

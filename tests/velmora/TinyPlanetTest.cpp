@@ -1,12 +1,12 @@
 // The "tinyplanet" program against a cube map filled the way TerrainAndCars fills it: every
 // screen pixel must show the world direction that the documented projection gives it.
+#include "Config.h"
 #include "CubeMap.h"
 #include "Matrix.h"
 #include "ShaderProgram.h"
 #include "Sprite.h"
 #include "velmora.h"
 
-#include "Capture.h"
 #include "GLTest.h"
 
 #include <algorithm>
@@ -22,7 +22,7 @@ const int FACE_SIZE = 128;
 // TerrainAndCars' eye point while the planet is shown.
 const std::array<double, 3> eye = {0.11, 4.0, 24.0};
 
-// A box around the eye whose colour encodes the world direction: 0.5 + 0.5 d.
+// Colours a surface around the eye with the world direction it lies in: 0.5 + 0.5 d.
 const char* boxVertex = R"(#version 410 core
 layout(location = 0) in vec3 position;
 uniform mat4 pmatrix;
@@ -34,15 +34,6 @@ in vec3 direction;
 out vec4 colour;
 void main() { colour = vec4(0.5 + 0.5 * normalize(direction), 1.0); }
 )";
-
-// The box's six faces as triangles; corner c has coordinate +1 along x, y, z where bit 0, 1, 2 is set.
-std::vector<float> boxTriangles() {
-    const int quads[6][4] = {{0, 2, 6, 4}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 5, 7, 6}};
-    std::vector<float> v;
-    for (const auto& q : quads)
-        for (int c : {q[0], q[1], q[2], q[0], q[2], q[3]}) v.insert(v.end(), {c & 1 ? 1.0f : -1.0f, c & 2 ? 1.0f : -1.0f, c & 4 ? 1.0f : -1.0f});
-    return v;
-}
 
 struct Params {
     float projection, size, tilt, heading;
@@ -102,7 +93,9 @@ int worstDirection(vexel::ShaderProgram* program, vexel::CubeMap& cube, const Vi
 class TinyPlanetTest : public GLTest {};
 
 TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
-    // The box drawn into each face through TerrainAndCars' camera for it.
+    // The show's sky dome, centred on the eye, drawn into each face through TerrainAndCars' camera
+    // for it.
+    vexel::Config show("config.txt");
     vexel::CubeMap cube(FACE_SIZE, 64, 64);
     GLuint box = linkProgram(boxVertex, boxFragment);
     glUseProgram(box);
@@ -115,12 +108,12 @@ TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         vexel::Matrix camera = cubeFaceCamera(eye, f), view = camera * projection;
         glUniformMatrix4fv(glGetUniformLocation(box, "pmatrix"), 1, GL_FALSE, (place * view).matrix());
-        drawTriangles(boxTriangles());
+        show.getModel("skybox")->draw();
     }
     cube.unset();
     glDeleteProgram(box);
 
-    vexel::ShaderProgram* program = showProgram("tinyplanet");
+    vexel::ShaderProgram* program = show.getShader("tinyplanet");
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     for (const View& view : views)
         EXPECT_LE(worstDirection(program, cube, view), 4) << view.width << "x" << view.height << " tilt " << view.params.tilt;

