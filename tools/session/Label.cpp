@@ -21,6 +21,7 @@ void Label::draw(std::vector<std::uint8_t>& image, int imageWidth, int x, int y,
     int ascent = 0;
     stbtt_GetFontVMetrics(&info, &ascent, nullptr, nullptr);
     int baseline = y + int(ascent * scale);
+    int imageHeight = int(image.size() / (std::size_t(imageWidth) * 4));
     float pen = float(x);
     for (const char* c = text; *c; c++) {
         int advance = 0, bearing = 0, x0, y0, x1, y1;
@@ -32,6 +33,7 @@ void Label::draw(std::vector<std::uint8_t>& image, int imageWidth, int x, int y,
         for (int gy = 0; gy < h; gy++)
             for (int gx = 0; gx < w; gx++) {
                 int px = int(pen) + x0 + gx, py = baseline + y0 + gy;
+                if (px < 0 || px >= imageWidth || py < 0 || py >= imageHeight) continue;
                 std::uint8_t* p = &image[(std::size_t(py) * imageWidth + px) * 4];
                 unsigned a = glyph[gy * w + gx];
                 for (int k = 0; k < 3; k++) p[k] = std::uint8_t((p[k] * (255 - a) + level * a) / 255);

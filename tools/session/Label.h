@@ -12,7 +12,8 @@ public:
     Label();
 
     // Blends `text` in the grey `level` into an image `imageWidth` pixels wide, its top-left corner
-    // at (x, y). Covered pixels also become at least as opaque as the glyph. Nothing is clipped.
+    // at (x, y). Covered pixels also become at least as opaque as the glyph. What falls outside the
+    // image is left out.
     void draw(std::vector<std::uint8_t>& image, int imageWidth, int x, int y, float pixelHeight, const char* text,
               std::uint8_t level = 255);
 
