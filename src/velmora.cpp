@@ -125,21 +125,20 @@ PlanetFrame planetTimetable(double time) {
     if (time < 18.0) {
         frame.pos[0] = std::sin(time) * 4.0 + 0.11;
         frame.pos[2] = std::cos(time) * 4.0 + 24.0;
-    } else if (time > 18.0 && time < 24.0) {
+    } else if (time < 24.0) {
         frame.param2 = (0.25 + std::sin(time - 18.0)) + 1.0;
-    } else if (time > 24.0 && time < 29.0) {
+    } else if (time < 29.0) {
         frame.param4 = 1.49 + (time - 24.0) / 10.0;
         frame.pos[2] = 10.0 * (time - 24.0);
-    } else if (time > 29.0 && time < 38.0) {
+    } else if (time < 38.0) {
         frame.pos[2] = 48.0;
         // The fall starts from the single-precision 1.49, not from the double of the rise above.
         frame.param4 = 1.49f - (time - 29.0) / 10.0;
         frame.param2 = 0.25 - (time - 29.0) / 50.0;
-    } else if (time > 36.0 && time < 41.0) {
-        // Tested after the branch above, so it takes over only at 38 s.
+    } else if (time < 41.0) {
+        // The rise is timed from 36 s but shows only from 38 s, where it starts at 0.7.
         frame.param3 = 0.5 + (time - 36.0) / 10.0;
     } else {
-        // Also the seams at exactly 18, 24 and 29 s, which no branch above holds.
         frame.param3 = 1.0f;
         frame.param1 = 1.0 - (time - 41.0) / 10.0;
     }

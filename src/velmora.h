@@ -62,7 +62,8 @@ struct PlanetFrame {
     float param4;
 };
 
-// The TerrainAndCars timetable: the first branch whose window holds `time` wins, all bounds strict.
+// The TerrainAndCars timetable. Each stage runs from its start, inclusive, to the next one's, so a
+// seam shows the stage it begins and no frame falls between two stages.
 PlanetFrame planetTimetable(double time);
 
 // TerrainAndCars' camera for cube-map face `face` (+X, -X, +Y, -Y, +Z, -Z) with its eye at `eye`.
