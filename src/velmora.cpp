@@ -56,10 +56,12 @@ void setCarColours(vexel::ShaderProgram* wireframe) {
     wireframe->setParam("WIRE_COL", 1.0f, 0.0f, 0.0f);
 }
 
-// Uploads model * camera * pmatrix, multiplied in that order, and draws the mesh with it.
+// Uploads model * camera * pmatrix, multiplied in that order, and draws the mesh with it, unless
+// the mesh lies wholly out of view: most of the world is behind or beside each cube face's eye.
 void drawPlaced(vexel::ShaderProgram* program, vexel::Mesh3D* mesh, vexel::Matrix model, vexel::Matrix camera,
                 vexel::Matrix pmatrix) {
     vexel::Matrix m = model * camera * pmatrix;
+    if (!mesh->mayBeSeen(m)) return;
     program->setParam("pmatrix", m);
     mesh->draw();
 }

@@ -5,6 +5,7 @@
 #include "GLTest.h"
 #include "TempDir.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -159,6 +160,33 @@ TEST_F(Mesh3DTest, AReloadTakesTheNewModelInPlaceUnlessTheFileHasNoTriangle) {
     dir.write("model.obj", "v 0 0 0\n");
     captureStdout([&] { EXPECT_FALSE(mesh.reload(path.c_str())); });
     EXPECT_EQ(TRIANGLE + REVERSED, readBack(mesh).positions);
+}
+
+// A mesh is ruled out only when its bounding box lies wholly beyond one side of the view: behind
+// the eye, past the far plane or beside the view. A box across a side, or around the eye, may be
+// seen. A reload brings the new model's box.
+TEST_F(Mesh3DTest, OnlyAMeshWhollyOutOfViewIsRuledOut) {
+    vexel::Matrix projection; // the eye at the origin, looking down -z
+    projection.perspective(90.0, 1.0, 0.1, 100.0);
+    auto seenAt = [&](Mesh3D& mesh, std::array<double, 3> at) {
+        vexel::Matrix place;
+        place.translate(at[0], at[1], at[2]);
+        vexel::Matrix m = place * projection;
+        return mesh.mayBeSeen(m);
+    };
+    // One triangle across the cube from -1 to 1.
+    std::string path = dir.write("model.obj", "v -1 -1 -1\nv 1 1 1\nv 1 -1 1\nf 1 2 3\n");
+    Mesh3D mesh(path.c_str());
+    using At = std::array<double, 3>;
+    for (At at : {At{0, 0, -10}, At{10.5, 0, -10}, At{0, -10.5, -10}, At{0, 0, 0}, At{0, 0, -100.5}})
+        EXPECT_TRUE(seenAt(mesh, at)) << at[0] << " " << at[1] << " " << at[2];
+    for (At at : {At{0, 0, 10}, At{12.5, 0, -10}, At{-12.5, 0, -10}, At{0, 12.5, -10}, At{0, -12.5, -10}, At{0, 0, -102}})
+        EXPECT_FALSE(seenAt(mesh, at)) << at[0] << " " << at[1] << " " << at[2];
+
+    dir.write("model.obj", "v 19 -1 -11\nv 21 1 -9\nv 21 -1 -9\nf 1 2 3\n");
+    EXPECT_TRUE(mesh.reload(path.c_str()));
+    EXPECT_TRUE(seenAt(mesh, {-20, 0, 0}));
+    EXPECT_FALSE(seenAt(mesh, {0, 0, 0}));
 }
 
 } // namespace
