@@ -10,8 +10,8 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
 cmake --build "$build" --target package >"$work/package.log" 2>&1 || { cat "$work/package.log"; fail "packaging"; }
-deb=$(ls "$build"/skorvane_*.deb)
-archive=$(ls "$build"/skorvane-*-Linux-*.tar.gz)
+deb=$(ls -t "$build"/skorvane_*.deb | head -1)
+archive=$(ls -t "$build"/skorvane-*-Linux-*.tar.gz | head -1)
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libglew; do
