@@ -19,9 +19,6 @@ using Vec3 = std::array<double, 3>;
 
 const int FACE_SIZE = 128;
 
-// TerrainAndCars' eye point while the planet is shown.
-const std::array<double, 3> eye = {0.11, 4.0, 24.0};
-
 // Colours a surface around the eye with the world direction it lies in: 0.5 + 0.5 d.
 const char* boxVertex = R"(#version 410 core
 layout(location = 0) in vec3 position;
@@ -94,7 +91,8 @@ class TinyPlanetTest : public GLTest {};
 
 TEST_F(TinyPlanetTest, EveryPixelShowsItsWorldDirectionWithoutSeams) {
     // The show's sky dome, centred on the eye, drawn into each face through TerrainAndCars' camera
-    // for it.
+    // for it, with the eye where the scene puts it while the planet grows.
+    const std::array<double, 3> eye = planetTimetable(20.0).pos;
     vexel::Config show("config.txt");
     vexel::CubeMap cube(FACE_SIZE, 64, 64);
     GLuint box = linkProgram(boxVertex, boxFragment);
