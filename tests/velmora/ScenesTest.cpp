@@ -1,6 +1,6 @@
 // Velmora as the show runs it, drawn in a hidden 320 x 180 window as skorvane-capture draws it:
-// which scene draws when, how fast things turn, and the picture against the committed reference
-// frames.
+// which scene draws when, how fast things turn, the picture against the committed reference frames,
+// and no GL error from any of it.
 #include "velmora.h"
 
 #include "Capture.h"
@@ -39,6 +39,21 @@ void record() {
     draws.push_back(pmatrix);
 }
 
+// The errors the driver reported since the last call, then the error flags it still holds.
+std::string reported;
+
+void GLAPIENTRY collect(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message, const void*) {
+    if (type == GL_DEBUG_TYPE_ERROR) reported += std::string(message) + "\n";
+}
+
+std::string raisedErrors() {
+    std::string text;
+    text.swap(reported);
+    GLenum error = GL_NO_ERROR; // a lost context keeps returning its error: stop after a few
+    for (int i = 0; i < 8 && (error = glGetError()) != GL_NO_ERROR; i++) text += "glGetError " + std::to_string(error) + "\n";
+    return text;
+}
+
 template <typename Fn> Fn driverEntry(const char* name) { return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name)); }
 
 } // namespace
@@ -64,8 +79,14 @@ protected:
     // The show is loaded once per process, in a hidden window as skorvane-capture loads it.
     static void SetUpTestSuite() {
         session = new Session("skorvane-test", width, height, SDL_WINDOW_HIDDEN, false);
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(collect, nullptr);
         EXPECT_EQ("", captureStdout([] { session->buildDemo(); }));
     }
+
+    // Loading config.txt (before the first test) and each test's frames raise no GL error.
+    void TearDown() override { EXPECT_EQ("", raisedErrors()); }
 
     // Shows demo time `time`, logging its draws.
     static void frame(double time) {
