@@ -3,6 +3,7 @@
 // and camera errors move every 3D reference frame of the scene tests.
 #include "Matrix.h"
 
+#include "Capture.h"
 #include "MatrixElements.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,14 @@ using Vec3 = std::array<double, 3>;
 
 } // namespace
 
-TEST(MatrixTest, DefaultIsZeroAndBuildersOverwrite) {
+TEST(MatrixTest, DefaultIsZeroBuildersOverwriteAndDumpPrintsStorageOrder) {
     Matrix matrix;
     EXPECT_EQ(Elements{}, elements(matrix));
     matrix.scale(7, 8, 9);
     matrix.translate(1.5, -2, 3.25);
-    EXPECT_EQ((Elements{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1.5f, -2, 3.25f, 1}), elements(matrix));
+    EXPECT_EQ("1.000000, 0.000000, 0.000000, 0.000000, 0.000000, 1.000000, 0.000000, 0.000000, "
+              "0.000000, 0.000000, 1.000000, 0.000000, 1.500000, -2.000000, 3.250000, 1.000000, \n",
+              captureStdout([&] { matrix.dump(); }));
     matrix.scale(2, 3, 4);
     EXPECT_EQ((Elements{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1}), elements(matrix));
 }
