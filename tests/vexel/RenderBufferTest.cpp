@@ -66,6 +66,7 @@ TEST_F(RenderBufferTest, WithoutDepthOnlyColourSamplersAreSetAndDestructionRelea
         colour = target.getRenderTexture(0);
         fbo = target.getFramebuffer();
         EXPECT_TRUE(glIsTexture(colour) && glIsFramebuffer(fbo));
+        EXPECT_EQ(0u, target.getRenderTexture(1)) << "one past the end: ASan stops a read there";
 
         // Were "depth" handed a unit, it would be unit 1, the one after color0.
         post.use();
