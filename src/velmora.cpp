@@ -16,6 +16,8 @@ const std::array<SceneWindow, 6> velmoraTimeline = {{
     {"ToInfinity", 70.536, 100.0},
 }};
 
+const std::array<float, 3> terrainFill = {12.0f / 255.0f, 37.0f / 255.0f, 59.0f / 255.0f};
+
 namespace {
 
 // The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
@@ -47,7 +49,7 @@ vexel::Mesh3D* needModel(vexel::Config* c, const char* scene, const char* key) {
 
 void setTerrainColours(vexel::ShaderProgram* wireframe) {
     wireframe->setParam("WIRE_COL", 0.01f, 0.97f, 0.98f);
-    wireframe->setParam("FILL_COL", 12.0f / 255.0f, 37.0f / 255.0f, 59.0f / 255.0f);
+    wireframe->setParam("FILL_COL", terrainFill[0], terrainFill[1], terrainFill[2]);
     wireframe->setParam("WIN_SCALE", 12.0f, 12.0f);
 }
 

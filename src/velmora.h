@@ -28,6 +28,9 @@ struct SceneWindow {
 // The six scenes in the order they play; each scene takes its window from here.
 extern const std::array<SceneWindow, 6> velmoraTimeline;
 
+// The terrain's fill colour under its cyan wire ("FILL_COL"), as red, green and blue from 0 to 1.
+extern const std::array<float, 3> terrainFill;
+
 // Demo time of frame n at `fps` frames a second, in whole milliseconds as the live clock gives it.
 double frameTime(long n, int fps);
 
