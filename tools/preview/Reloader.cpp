@@ -50,8 +50,11 @@ void Reloader::reloadChanged() {
         }
         if (file.seen == file.loaded || Clock::now() - file.seenAt < settleTime) continue;
         file.loaded = file.seen;
-        changed[i] = true;
-        if (file.seen.exists) continue;
+        if (file.seen.exists) {
+            changed[i] = true;
+            continue;
+        }
+        // What was loaded from it stays in use.
         report("missing " + file.path, "");
         for (Resource& resource : resources)
             for (std::size_t f : resource.files)
@@ -59,7 +62,7 @@ void Reloader::reloadChanged() {
     }
     for (Resource& resource : resources)
         for (std::size_t f : resource.files)
-            if (changed[f] && watched[f].seen.exists) {
+            if (changed[f]) {
                 reload(resource, watched[f].path);
                 break;
             }

@@ -211,8 +211,8 @@ private:
         std::sort(sorted.begin(), sorted.end());
         double fps = sorted.empty() ? 0.0 : 1000.0 / sorted[sorted.size() / 2];
         char text[256];
-        std::snprintf(text, sizeof text, "%.3f  %s  %.1f fps  %s", now() / 1000.0, velmoraTimeline[sceneAt(now())].name, fps,
-                      state.c_str());
+        std::snprintf(text, sizeof text, "%.3f  %s  %.1f fps  %s", now() / 1000.0,
+                      velmoraTimeline[sceneAt(now())].name, fps, state.c_str());
         return text;
     }
 
