@@ -132,14 +132,6 @@ private:
     }
 };
 
-// skorvane-capture's frame at `time`, made in the show folder `dir`.
-Image captured(const std::string& dir, double time) {
-    RunResult run = runCommand("cd " + dir + " && " + captureTool + " " + size + " --out frame.png --time " +
-                               std::to_string(time));
-    EXPECT_EQ(0, run.status) << run.output;
-    return loadPng(dir + "/frame.png");
-}
-
 // The display over `picture`: the picture untouched above a band along the bottom, white text in
 // the band from its left edge, and in the bottom row the red playhead at `time`'s place.
 void expectDisplay(const Image& shown, const Image& picture, double time) {
@@ -164,14 +156,9 @@ std::string loopOf(const SceneWindow& scene) {
     return line;
 }
 
-// What an editor does that saves by writing a new file and renaming it over the old one.
-void saveByRenaming(const std::string& path, const std::string& text) {
-    std::ofstream(path + ".new", std::ios::binary) << text;
-    std::rename((path + ".new").c_str(), path.c_str());
-}
-
-// A slow writer: the text in four parts, 60 ms apart.
-void saveSlowly(const std::string& path, const std::string& text) {
+// A slow writer: the text in four parts, 60 ms apart. Every save is made so, and each must be read
+// once, whole.
+void save(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
     for (std::size_t part = 0, n = text.size(); part < 4; part++) {
         file << text.substr(part * n / 4, (part + 1) * n / 4 - part * n / 4) << std::flush;
@@ -184,7 +171,6 @@ std::array<std::uint8_t, 3> centre(const Image& image) {
     return {p[0], p[1], p[2]};
 }
 
-const Tolerance exact = {0, 0, 0.0};
 const int liveRate = 60; // the preview steps frames, and replays the star stream, on this rate's grid
 
 } // namespace
@@ -201,7 +187,10 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     Image shown = preview.grab();
     preview.press("Tab", "display off");
     Image picture = preview.grab();
-    EXPECT_TRUE(imagesClose(picture, captured(show.path(), rest), exact, "preview-rest"));
+    RunResult capture = runCommand("cd " + show.path() + " && " + captureTool + " " + size +
+                                   " --out frame.png --time " + std::to_string(rest));
+    EXPECT_EQ(0, capture.status) << capture.output;
+    EXPECT_TRUE(imagesClose(picture, loadPng(show.path("frame.png")), {0, 0, 0.0}, "preview-rest"));
     expectDisplay(shown, picture, rest);
 
     // The music moves with the picture, and pauses with it.
@@ -252,31 +241,31 @@ TEST(Preview, ReloadsASaveWholeBlamesTheFileAtFaultAndReportsWhatIsGone) {
 
     // The title shader saved flat by a slow writer, read once whole; then broken, deleted, and
     // restored as slowly.
-    saveSlowly(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
+    save(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
                        "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
     preview.waitFor("reloaded data/shaders/title.frag of program title");
     EXPECT_EQ("", preview.skipped) << "a part of the save was read";
     EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
-    saveByRenaming(shader, "#version 410 core\nvoid main() { fragColor = ; }\n");
+    save(shader, "#version 410 core\nvoid main() { fragColor = ; }\n");
     preview.waitFor("error in data/shaders/title.frag of program title");
     EXPECT_NE(std::string::npos, preview.nextLine(Clock::now() + 30s).find("error")) << "the compiler's log follows";
     std::remove(shader.c_str());
     preview.waitFor("missing data/shaders/title.frag");
     EXPECT_NE(std::string::npos, preview.title().find("missing data/shaders/title.frag"));
-    saveSlowly(shader, original);
+    save(shader, original);
     preview.waitFor("reloaded data/shaders/title.frag of program title");
     EXPECT_EQ("", preview.skipped) << "a part of the save was read";
 
     // The vertex shader two programs share, broken: a save of another file of one of them still
     // blames it, and the other's failure stays on the display.
     std::string vertex = show.path("data/shaders/quad.vert"), vertexText = readFile(vertex);
-    saveByRenaming(vertex, "broken\n");
+    save(vertex, "broken\n");
     preview.waitFor("error in data/shaders/quad.vert of program title");
     preview.waitFor("error in data/shaders/quad.vert of program tinyplanet");
     std::filesystem::last_write_time(shader, std::filesystem::file_time_type::clock::now());
     preview.waitFor("error in data/shaders/quad.vert of program title");
     EXPECT_NE(std::string::npos, preview.title().find("error in data/shaders/quad.vert of program title, 1 more"));
-    saveByRenaming(vertex, vertexText);
+    save(vertex, vertexText);
 
     // The title image replaced by a directory, then by a green image.
     std::string image = show.path("data/images/title1.png");
@@ -285,8 +274,7 @@ TEST(Preview, ReloadsASaveWholeBlamesTheFileAtFaultAndReportsWhatIsGone) {
     preview.waitFor("error in data/images/title1.png");
     EXPECT_EQ("data/images/title1.png is a directory", preview.nextLine(Clock::now() + 30s));
     std::filesystem::remove(image);
-    ASSERT_TRUE(savePng(show.path("green.png"), Image{1, 1, {0, 255, 0, 255}}));
-    saveByRenaming(image, readFile(show.path("green.png")));
+    ASSERT_TRUE(savePng(image, Image{1, 1, {0, 255, 0, 255}}));
     preview.waitFor("reloaded data/images/title1.png");
     EXPECT_EQ((std::array<std::uint8_t, 3>{0, 255, 0}), centre(preview.grab()));
 
