@@ -242,7 +242,7 @@ TEST(Preview, ReloadsASaveWholeBlamesTheFileAtFaultAndReportsWhatIsGone) {
     // The title shader saved flat by a slow writer, read once whole; then broken, deleted, and
     // restored as slowly.
     save(shader, "#version 410 core\nin vec2 texcoord;\nout vec4 fragColor;\n"
-                       "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
+                 "void main() { fragColor = vec4(1.0, 0.0, 1.0, 1.0); }\n");
     preview.waitFor("reloaded data/shaders/title.frag of program title");
     EXPECT_EQ("", preview.skipped) << "a part of the save was read";
     EXPECT_EQ((std::array<std::uint8_t, 3>{255, 0, 255}), centre(preview.grab()));
