@@ -65,7 +65,6 @@ protected:
         out.indices = readBuffer<GLuint>(GLuint(elements));
         glBindVertexArray(0);
         glUseProgram(0);
-        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         return out;
     }
 };
