@@ -199,9 +199,19 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
         EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(), '\n')) << run.output;
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// What the tool needs and lacks is named in one line: ffmpeg for a video, an X server where DISPLAY
+// names one (without DISPLAY it draws offscreen).
+TEST(Capture, MissingFfmpegOrDisplayIsNamed) {
+    TempDir dir;
+    RunResult run = capture("--time 5 --out " + dir.path("never.png"), "DISPLAY=:6969");
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.output.find("cannot open a display: no X server answers at DISPLAY=:6969\n"))
+        << run.output;
 
     std::string video = dir.path("never.mp4");
-    RunResult run = capture("--video " + video + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
+    run = capture("--video " + video + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
     EXPECT_EQ(1, run.status);
     EXPECT_NE(std::string::npos, run.output.find("ffmpeg")) << run.output;
     EXPECT_FALSE(fs::exists(video));
