@@ -1,5 +1,6 @@
 #include "Mesh3D.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +77,8 @@ bool Mesh3D::reload(const char* filename) {
     std::swap(textcoord, fresh.textcoord);
     std::swap(indices, fresh.indices);
     std::swap(i_count, fresh.i_count);
+    std::swap(lowest, fresh.lowest);
+    std::swap(highest, fresh.highest);
     std::swap(has_normals, fresh.has_normals);
     std::swap(has_texture, fresh.has_texture);
     std::swap(vertexarray, fresh.vertexarray);
@@ -86,6 +89,25 @@ bool Mesh3D::reload(const char* filename) {
 void Mesh3D::draw() {
     glBindVertexArray(vertexarray);
     glDrawElements(GL_TRIANGLES, i_count, GL_UNSIGNED_INT, nullptr);
+}
+
+bool Mesh3D::mayBeSeen(Matrix& transform) const {
+    if (i_count == 0) return false;
+    const GLfloat* m = transform.matrix();
+    // Corners beyond each clip plane: -w <= x, y, z <= w holds for everything that is drawn,
+    // so a box with all eight corners beyond the same plane is wholly out of view.
+    int beyond[6] = {0, 0, 0, 0, 0, 0};
+    for (int corner = 0; corner < 8; corner++) {
+        double p[3];
+        for (int k = 0; k < 3; k++) p[k] = (corner >> k & 1) ? highest[k] : lowest[k];
+        double clip[4];
+        for (int row = 0; row < 4; row++) clip[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+        for (int axis = 0; axis < 3; axis++) {
+            if (clip[axis] < -clip[3]) beyond[2 * axis]++;
+            if (clip[axis] > clip[3]) beyond[2 * axis + 1]++;
+        }
+    }
+    return std::all_of(beyond, beyond + 6, [](int count) { return count < 8; });
 }
 
 void Mesh3D::loadOBJ(const char* filename) {
@@ -157,6 +179,11 @@ void Mesh3D::buildMesh() {
             if (has_normals && face.hasNormal(j)) copyItems(nbuffer, face.getNormal(j), 3, normals, a);
             if (has_texture && face.hasText(j)) copyItems(tbuffer, face.getText(j), 2, textcoord, a);
         }
+    }
+    for (std::size_t v = 0; v < vertices.size(); v++) {
+        std::size_t k = v % 3;
+        lowest[k] = v < 3 ? vertices[v] : std::min(lowest[k], vertices[v]);
+        highest[k] = v < 3 ? vertices[v] : std::max(highest[k], vertices[v]);
     }
 }
 

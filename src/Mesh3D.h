@@ -1,6 +1,7 @@
 // A Wavefront OBJ model expanded into flat per-corner arrays and uploaded as a triangle mesh.
 #pragma once
 
+#include "Matrix.h"
 #include "MeshIndex.h"
 
 #include <GL/glew.h>
@@ -17,6 +18,11 @@ public:
 
     // Draws the mesh with the program and uniforms the caller has set up.
     void draw();
+
+    // Whether the mesh may cover any pixel when drawn with `transform` (model, camera and
+    // projection in one): false only when its bounding box lies wholly beyond one side of the
+    // clip volume, so a draw it rules out would have drawn nothing.
+    bool mayBeSeen(Matrix& transform) const;
 
     // Reads the model again into this object, so everything holding it draws the new one. A file
     // that yields no triangle leaves the mesh as it was and returns false.
@@ -44,6 +50,8 @@ private:
     std::vector<GLfloat> textcoord;
     std::vector<GLuint> indices;
     int i_count = 0;
+    float lowest[3] = {0.0f, 0.0f, 0.0f}; // the bounding box of the vertices
+    float highest[3] = {0.0f, 0.0f, 0.0f};
     bool has_normals = false;
     bool has_texture = false;
 

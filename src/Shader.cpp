@@ -26,7 +26,7 @@ std::string readSource(const char* filename, std::string& source) {
         std::fseek(file, 0, SEEK_END);
         source.assign(std::max(std::ftell(file), 0L), '\0');
         std::rewind(file);
-        std::fread(source.data(), 1, source.size(), file);
+        source.resize(std::fread(source.data(), 1, source.size(), file));
         readable = !std::ferror(file);
     }
     std::string error = readable ? "" : unreadable("read", filename);

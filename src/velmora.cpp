@@ -16,6 +16,8 @@ const std::array<SceneWindow, 6> velmoraTimeline = {{
     {"ToInfinity", 70.536, 100.0},
 }};
 
+const std::array<float, 3> terrainFill = {12.0f / 255.0f, 37.0f / 255.0f, 59.0f / 255.0f};
+
 namespace {
 
 // The eight wheel places (x, z) at height 0.6: four around the toy car, then four around the charger.
@@ -47,7 +49,7 @@ vexel::Mesh3D* needModel(vexel::Config* c, const char* scene, const char* key) {
 
 void setTerrainColours(vexel::ShaderProgram* wireframe) {
     wireframe->setParam("WIRE_COL", 0.01f, 0.97f, 0.98f);
-    wireframe->setParam("FILL_COL", 12.0f / 255.0f, 37.0f / 255.0f, 59.0f / 255.0f);
+    wireframe->setParam("FILL_COL", terrainFill[0], terrainFill[1], terrainFill[2]);
     wireframe->setParam("WIN_SCALE", 12.0f, 12.0f);
 }
 
@@ -56,10 +58,12 @@ void setCarColours(vexel::ShaderProgram* wireframe) {
     wireframe->setParam("WIRE_COL", 1.0f, 0.0f, 0.0f);
 }
 
-// Uploads model * camera * pmatrix, multiplied in that order, and draws the mesh with it.
+// Uploads model * camera * pmatrix, multiplied in that order, and draws the mesh with it, unless
+// the mesh lies wholly out of view: most of the world is behind or beside each cube face's eye.
 void drawPlaced(vexel::ShaderProgram* program, vexel::Mesh3D* mesh, vexel::Matrix model, vexel::Matrix camera,
                 vexel::Matrix pmatrix) {
     vexel::Matrix m = model * camera * pmatrix;
+    if (!mesh->mayBeSeen(m)) return;
     program->setParam("pmatrix", m);
     mesh->draw();
 }
@@ -125,21 +129,20 @@ PlanetFrame planetTimetable(double time) {
     if (time < 18.0) {
         frame.pos[0] = std::sin(time) * 4.0 + 0.11;
         frame.pos[2] = std::cos(time) * 4.0 + 24.0;
-    } else if (time > 18.0 && time < 24.0) {
+    } else if (time < 24.0) {
         frame.param2 = (0.25 + std::sin(time - 18.0)) + 1.0;
-    } else if (time > 24.0 && time < 29.0) {
+    } else if (time < 29.0) {
         frame.param4 = 1.49 + (time - 24.0) / 10.0;
         frame.pos[2] = 10.0 * (time - 24.0);
-    } else if (time > 29.0 && time < 38.0) {
+    } else if (time < 38.0) {
         frame.pos[2] = 48.0;
         // The fall starts from the single-precision 1.49, not from the double of the rise above.
         frame.param4 = 1.49f - (time - 29.0) / 10.0;
         frame.param2 = 0.25 - (time - 29.0) / 50.0;
-    } else if (time > 36.0 && time < 41.0) {
-        // Tested after the branch above, so it takes over only at 38 s.
+    } else if (time < 41.0) {
+        // The rise is timed from 36 s but shows only from 38 s, where it starts at 0.7.
         frame.param3 = 0.5 + (time - 36.0) / 10.0;
     } else {
-        // Also the seams at exactly 18, 24 and 29 s, which no branch above holds.
         frame.param3 = 1.0f;
         frame.param1 = 1.0 - (time - 41.0) / 10.0;
     }

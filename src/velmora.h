@@ -28,6 +28,9 @@ struct SceneWindow {
 // The six scenes in the order they play; each scene takes its window from here.
 extern const std::array<SceneWindow, 6> velmoraTimeline;
 
+// The terrain's fill colour under its cyan wire ("FILL_COL"), as red, green and blue from 0 to 1.
+extern const std::array<float, 3> terrainFill;
+
 // Demo time of frame n at `fps` frames a second, in whole milliseconds as the live clock gives it.
 double frameTime(long n, int fps);
 
@@ -62,7 +65,8 @@ struct PlanetFrame {
     float param4;
 };
 
-// The TerrainAndCars timetable: the first branch whose window holds `time` wins, all bounds strict.
+// The TerrainAndCars timetable. Each stage runs from its start, inclusive, to the next one's, so a
+// seam shows the stage it begins and no frame falls between two stages.
 PlanetFrame planetTimetable(double time);
 
 // TerrainAndCars' camera for cube-map face `face` (+X, -X, +Y, -Y, +Z, -Z) with its eye at `eye`.

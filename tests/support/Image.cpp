@@ -1,10 +1,7 @@
 #include "Image.h"
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image.h> // built once, into the engine's Texture
+#define STB_IMAGE_WRITE_IMPLEMENTATION // built once for the suites, here
 #include <stb_image_write.h>
 
 #include <algorithm>

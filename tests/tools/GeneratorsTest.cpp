@@ -38,6 +38,8 @@ TEST(Generators, RemakeTheCommittedModels) { expectGenerated("gen-models", "data
 
 TEST(Generators, RemakeTheCommittedImages) { expectGenerated("gen-images", "data/images"); }
 
+TEST(Generators, RemakeTheCommittedIcons) { expectGenerated("gen-images --icons", "tools/package/icons"); }
+
 TEST(Generators, RemakeTheCommittedMusic) {
     TempDir dir;
     RunResult run = runCommand(SKORVANE_BINARY_DIR "/bin/gen-music " + dir.path("velmora.mp3"));

@@ -9,8 +9,8 @@ using Floats = std::vector<float>;
 
 namespace {
 
-// The emitter of the show's last scene: centre (0, 1), spawn plane z = 10, radius 10.
-const float cx = 0.0f, cy = 1.0f, plane = 10.0f, radius = 10.0f;
+// A circle of radius 4 about (2, 1), the spawn plane z = 10.
+const float cx = 2.0f, cy = 1.0f, plane = 10.0f, radius = 4.0f;
 
 class CircParticleTest : public GLTest {};
 
@@ -19,7 +19,7 @@ TEST_F(CircParticleTest, ParticlesAreBornOnTheCircleBelowThePlaneMovingAlongZ) {
     queuedDraws = {0.25, 0.5, 0.25, 0.5, 0.75, 0.75, 0.0, 0.0, 0.0, 0.0, 0.5, 0.25};
     CircParticle stars(3, cx, cy, plane, radius, 3.5);
     Uploaded u = readUploaded(stars);
-    EXPECT_EQ((Floats{10, 1, -8.5f, -10, 1, -17.75f, 0, 11, 10}), u.pos);
+    EXPECT_EQ((Floats{6, 1, -8.5f, -2, 1, -17.75f, 2, 5, 10}), u.pos);
     EXPECT_EQ((Floats{0, 0, 9.9975f, 0, 0, 10, 0, 0, 9.995f}), u.direction);
     EXPECT_EQ((Floats{3.5f, 3.5f, 3.5f}), u.birth);
     EXPECT_EQ((Floats{9.5f, 3.5f, 6.5f}), u.life);
@@ -32,7 +32,7 @@ TEST_F(CircParticleTest, AParticleLivesToTheEndOfItsLife) {
     CircParticle stars(2, cx, cy, plane, radius, 0.0);
     stars.update(3.0);
     Uploaded u = readUploaded(stars);
-    EXPECT_EQ((Floats{10, 1, 21.5f, -10, 1, 40}), u.pos);
+    EXPECT_EQ((Floats{6, 1, 21.5f, -2, 1, 40}), u.pos);
     EXPECT_EQ((Floats{0, 0}), u.birth);
     EXPECT_EQ((Floats{6, 3}), u.life);
 }

@@ -41,25 +41,9 @@ protected:
     }
 };
 
-// Fields end at single spaces, the last runs to the line end; a CR before a line feed is
-// dropped; a later line replaces an earlier one of the same name.
-TEST_F(ConfigTest, FieldsCarriageReturnsAndRepeatedNames) {
-    auto config = load("File spaced a path with spaces\n"
-                       "File  nameless\n"
-                       "File empty \n"
-                       "File tabbed a\tb\n"
-                       "File cr x\ry\r\n"
-                       "File dos two \r\n"
-                       "File again first\n"
-                       "File again second\n"
-                       "File last no line feed\r");
-    EXPECT_EQ("", output);
-    const std::pair<const char*, const char*> expected[] = {
-        {"spaced", "a path with spaces"}, {"", "nameless"}, {"empty", ""},           {"tabbed", "a\tb"},
-        {"cr", "x\ry"},                   {"dos", "two "},  {"again", "second"}, {"last", "no line feed"}};
-    for (const auto& [name, value] : expected) EXPECT_EQ(value, config->getFile(name)) << name;
-}
-
+// Which lines are resource lines. (How such a line is cut into fields, at single spaces with the
+// last field running to the line end and a CR before the line feed dropped, the fuzz target checks
+// on any text.)
 TEST_F(ConfigTest, OtherLinesAreIgnoredSilentlyAndShortOnesReportedWithTheirNumber) {
     auto config = load("file lower x\n"
                        " File lead x\n"
@@ -110,7 +94,7 @@ TEST_F(ConfigTest, EachKindBuildsItsResourceInItsOwnNameSpaceAndALaterLineReplac
     std::string square = dir.write("square.obj", "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nf 1 2 3\nf 1 3 4\n");
     auto config = load("Texture pic " + writeImage("first.png", 3) + "\r\nTexture pic " + writeImage("an image.png", 5) +
                        "\r\n" + shader + "\r\nMesh pic " + square + "\r\nMesh pic " +
-                       dir.write("triangle.obj", triangleModel) + "\r\nFile pic shared name\r\n");
+                       dir.write("triangle.obj", triangleModel) + "\r\nFile pic first\r\nFile pic shared name\r\n");
     EXPECT_EQ("", output);
 
     GLint width = 0, linked = GL_FALSE, stages = 0, elements = 0;

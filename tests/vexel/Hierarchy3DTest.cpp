@@ -26,14 +26,6 @@ Matrix scaling(double s) {
 
 } // namespace
 
-TEST(NodeTest, DrawMatrixIsZeroThenTheStateMatrixAndDrawWithoutAMeshDoesNothing) {
-    Node node;
-    EXPECT_EQ(elements(Matrix()), elements(node.getMatrix()));
-    node.draw();
-    node.updateStateMatrix(translation(1, 2, 3));
-    EXPECT_EQ(elements(translation(1, 2, 3)), elements(node.getMatrix()));
-}
-
 // The parent matrix applies first, then the node's own transform; every descendant gets the
 // same parent matrix (nothing chains down the tree), and only when asked.
 TEST(NodeTest, UpdateMatrixGivesEveryDescendantTheSameParentMatrix) {

@@ -1,10 +1,12 @@
-// The OBJ reader and its upload, read back through the GL buffers of the mesh's vertex array.
+// The OBJ reader and its upload, read back through the GL buffers of the mesh's vertex array. (How
+// the meshes draw, the scene tests' frames show.)
 #include "Mesh3D.h"
 
 #include "Capture.h"
 #include "GLTest.h"
 #include "TempDir.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,7 +17,6 @@ using Floats = std::vector<float>;
 
 namespace {
 
-const int SIZE = 16;
 const Floats TRIANGLE = {0, 0, 0, 1, 0, 0, 0, 1, 0};
 const Floats REVERSED = {0, 1, 0, 1, 0, 0, 0, 0, 0};
 
@@ -24,19 +25,11 @@ Floats operator+(Floats a, const Floats& b) {
     return a;
 }
 
-// Colours each fragment with normal + (u, v, 0), so that a pixel shows both attributes.
-const char* attributeVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
-                              "layout(location = 1) in vec3 normal;\nlayout(location = 2) in vec2 texcoord;\nout vec3 colour;\n"
-                              "void main() { colour = normal + vec3(texcoord, 0.0); gl_Position = vec4(position, 1.0); }\n";
-const char* attributeFragment = "#version 410 core\nin vec3 colour;\nout vec4 pixel;\nvoid main() { pixel = vec4(colour, 1.0); }\n";
-
-// What loading printed, what the mesh's vertex array holds on the GPU, and what a draw shows.
+// What loading printed, and what the mesh's vertex array holds on the GPU.
 struct Uploaded {
     std::string printed;
     Floats positions, normals, texcoords;
     std::vector<GLuint> indices;
-    std::vector<std::uint8_t> pixels;
-    std::vector<int> pixel(int x, int y) const { return {&pixels[4 * (y * SIZE + x)], &pixels[4 * (y * SIZE + x) + 4]}; }
 };
 
 class Mesh3DTest : public GLTest {
@@ -57,19 +50,14 @@ protected:
     }
 
     static Uploaded readBack(Mesh3D& mesh) {
-        static const GLuint program = linkProgram(attributeVertex, attributeFragment);
+        static const GLuint program = linkProgram(positionVertex, whiteFragment);
         Uploaded out;
         GLint elements = 0, arrayBuffer = -1, arrayBufferAfter = -2;
-
-        Target target(SIZE, SIZE);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glUseProgram(program);
         glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
         mesh.draw(); // leaves its vertex array bound, which is how the buffers are found
         glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBufferAfter);
         EXPECT_EQ(arrayBuffer, arrayBufferAfter) << "draw() touches no other binding";
-        out.pixels = target.pixels();
         out.positions = attributeBuffer(0);
         out.normals = attributeBuffer(1);
         out.texcoords = attributeBuffer(2);
@@ -102,7 +90,7 @@ TEST_F(Mesh3DTest, EveryCornerOfEveryFaceBecomesAVertex) {
     }
 }
 
-TEST_F(Mesh3DTest, CornerAttributesFollowTheirOwnIndicesOrAreZeroAndDraw) {
+TEST_F(Mesh3DTest, CornerAttributesFollowTheirOwnIndicesOrAreZero) {
     const std::string lists = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.1 0.2 0.9\nvt 0.3 0.4\nvt 0.5 0.6\n"
                               "vn 1 0 0\nvn 0 1 0\nvn 0 0 1\n";
     Uploaded crossed = upload(lists + "f 1/3/2 2/1/3 3/2/1\n");
@@ -113,11 +101,6 @@ TEST_F(Mesh3DTest, CornerAttributesFollowTheirOwnIndicesOrAreZeroAndDraw) {
     EXPECT_EQ((Floats{0, 0, 1, 0, 0, 0, 0, 0, 0}), partial.normals);
     EXPECT_EQ((Floats{0, 0, 0, 0, 0.3f, 0.4f}), partial.texcoords);
     EXPECT_EQ("", partial.printed);
-
-    // Drawn: the lower-left half of the target, coloured normal (0, 1, 0) + texcoord (1, 0).
-    Uploaded drawn = upload("v -1 -1 0\nv 1 -1 0\nv -1 1 0\nvn 0 1 0\nvt 1 0\nf 1/1/1 2/1/1 3/1/1\n");
-    EXPECT_EQ((std::vector<int>{255, 255, 0, 255}), drawn.pixel(2, 2));
-    EXPECT_EQ((std::vector<int>{0, 0, 0, 255}), drawn.pixel(13, 13));
 }
 
 TEST_F(Mesh3DTest, BadFacesAreSkippedWithOneMessage) {
@@ -159,6 +142,33 @@ TEST_F(Mesh3DTest, AReloadTakesTheNewModelInPlaceUnlessTheFileHasNoTriangle) {
     dir.write("model.obj", "v 0 0 0\n");
     captureStdout([&] { EXPECT_FALSE(mesh.reload(path.c_str())); });
     EXPECT_EQ(TRIANGLE + REVERSED, readBack(mesh).positions);
+}
+
+// A mesh is ruled out only when its bounding box lies wholly beyond one side of the view: behind
+// the eye, past the far plane or beside the view. A box across a side, or around the eye, may be
+// seen. A reload brings the new model's box.
+TEST_F(Mesh3DTest, OnlyAMeshWhollyOutOfViewIsRuledOut) {
+    vexel::Matrix projection; // the eye at the origin, looking down -z
+    projection.perspective(90.0, 1.0, 0.1, 100.0);
+    auto seenAt = [&](Mesh3D& mesh, std::array<double, 3> at) {
+        vexel::Matrix place;
+        place.translate(at[0], at[1], at[2]);
+        vexel::Matrix m = place * projection;
+        return mesh.mayBeSeen(m);
+    };
+    // One triangle across the cube from -1 to 1.
+    std::string path = dir.write("model.obj", "v -1 -1 -1\nv 1 1 1\nv 1 -1 1\nf 1 2 3\n");
+    Mesh3D mesh(path.c_str());
+    using At = std::array<double, 3>;
+    for (At at : {At{0, 0, -10}, At{10.5, 0, -10}, At{0, -10.5, -10}, At{0, 0, 0}, At{0, 0, -100.5}})
+        EXPECT_TRUE(seenAt(mesh, at)) << at[0] << " " << at[1] << " " << at[2];
+    for (At at : {At{0, 0, 10}, At{12.5, 0, -10}, At{-12.5, 0, -10}, At{0, 12.5, -10}, At{0, -12.5, -10}, At{0, 0, -102}})
+        EXPECT_FALSE(seenAt(mesh, at)) << at[0] << " " << at[1] << " " << at[2];
+
+    dir.write("model.obj", "v 19 -1 -11\nv 21 1 -9\nv 21 -1 -9\nf 1 2 3\n");
+    EXPECT_TRUE(mesh.reload(path.c_str()));
+    EXPECT_TRUE(seenAt(mesh, {-20, 0, 0}));
+    EXPECT_FALSE(seenAt(mesh, {0, 0, 0}));
 }
 
 } // namespace

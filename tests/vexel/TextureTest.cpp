@@ -4,7 +4,6 @@
 #include "TempDir.h"
 #include "Texture.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 #include <array>

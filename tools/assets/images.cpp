@@ -1,6 +1,7 @@
 // gen-images <outdir>: renders the show's four images, the two title cards, the star sky and the poem
-// overlay, as PNG files. Every random choice comes from a seeded generator and every glyph from
-// fonts-dejavu-core, so a rerun writes the same bytes.
+// overlay, as PNG files; gen-images --icons <outdir>: the application icon at each size. Every random
+// choice comes from a seeded generator and every glyph from fonts-dejavu-core, so a rerun writes the
+// same bytes.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -244,6 +245,27 @@ public:
             p[2] = (c.b * a + p[2] * p[3] * (1 - a)) / out;
             p[3] = out;
         });
+    }
+
+    // Each pixel of the result averages a factor x factor block, weighted by alpha so that transparent
+    // pixels lend no colour to the edge.
+    Canvas shrunk(int factor) const {
+        Canvas out(width / factor, height / factor);
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                double sum[4] = {0, 0, 0, 0};
+                for (int j = 0; j < factor; ++j)
+                    for (int i = 0; i < factor; ++i) {
+                        const float* p = &rgba[(size_t(y * factor + j) * width + x * factor + i) * 4];
+                        for (int k = 0; k < 3; ++k) sum[k] += p[k] * p[3];
+                        sum[3] += p[3];
+                    }
+                float alpha = float(sum[3] / (factor * factor));
+                Color c = sum[3] > 0 ? Color{float(sum[0] / sum[3]), float(sum[1] / sum[3]), float(sum[2] / sum[3])}
+                                     : Color{0, 0, 0};
+                out.set(x, y, c, alpha);
+            }
+        return out;
     }
 
     bool save(const std::string& path) const {
@@ -588,16 +610,75 @@ Canvas poemOverlay() {
     return overlay;
 }
 
+// The application icon: a round window onto the title cards' sky, the lit rim of the shell curving
+// across its foot and the title's initial glowing above it. It is drawn once, large, and averaged down
+// to each size, so that every size shows the same picture.
+constexpr int kIconMaster = 768;  // a multiple of every size below
+const int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+Canvas iconMaster() {
+    const double centre = kIconMaster / 2.0, radius = centre - 12;
+    const Rim rim{centre, 2.45 * kIconMaster, 1.72 * kIconMaster};
+    Mask window(kIconMaster, kIconMaster), line(kIconMaster, kIconMaster);
+    for (int y = 0; y < kIconMaster; ++y)
+        for (int x = 0; x < kIconMaster; ++x) {
+            window.add(x, y, float(std::clamp(radius + 0.5 - std::hypot(x + 0.5 - centre, y + 0.5 - centre), 0.0, 1.0)));
+            double d = rim.distance(x, y);
+            if (std::abs(d) < 10) line.add(x, y, float(std::exp(-d * d / 8.0)));
+        }
+    Canvas icon(kIconMaster, kIconMaster);
+    icon.over(
+        window,
+        [&](int x, int y) {
+            double r = std::hypot(x - centre, y - 0.4 * kIconMaster) / radius;
+            double d = rim.distance(x, y);
+            double shell = d > 0 ? 1.0 : 0.25;
+            return Color{0.10f, 0.24f, 0.45f} * float(0.5 * std::exp(-r * r * 1.4) * shell) +
+                   kCyan * float(d > 0 ? 0.25 * std::exp(-d / 30.0) : 0.0);
+        },
+        1.0f);
+
+    Mask stars(kIconMaster, kIconMaster);
+    Rng rng(0x1C0);
+    for (int i = 0; i < 70; ++i) {
+        int x = int(rng.range(0, kIconMaster)), y = int(rng.range(0, kIconMaster));
+        double peak = 0.3 + 0.7 * std::pow(rng.uniform(), 3);
+        if (rim.distance(x, y) < 12) continue;
+        for (int j = -8; j <= 8; ++j)
+            for (int k = -8; k <= 8; ++k) stars.add(x + k, y + j, float(peak * std::exp(-(j * j + k * k) / 18.0)));
+    }
+    icon.glow(stars, {0.85f, 0.92f, 1.0f}, 1.0f);
+    icon.glow(line.blurred(14, 1), kCyan, 0.9f);
+    icon.glow(line, {0.55f, 0.95f, 1.0f}, 0.8f);
+
+    Mask initial(kIconMaster, kIconMaster);
+    const Font font("DejaVuSerif.ttf");
+    const float em = 560;
+    font.draw(initial, U"S", em, (kIconMaster - font.width(U"S", em, 0)) / 2.0f, 520, 0);
+    glowingText(icon, initial, 110, 520);
+    return icon;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gen-images <outdir>\n");
+    const bool iconsOnly = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !iconsOnly) {
+        std::fprintf(stderr, "usage: gen-images <outdir>\n       gen-images --icons <outdir>\n");
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
+    const std::string dir = std::string(argv[argc - 1]) + "/";
     stbi_write_png_compression_level = 9;
     try {
+        if (iconsOnly) {
+            Canvas master = iconMaster();
+            for (int size : kIconSizes)
+                if (!master.shrunk(kIconMaster / size).save(dir + "skorvane-" + std::to_string(size) + ".png")) {
+                    std::printf("cannot write icons to %s\n", dir.c_str());
+                    return 1;
+                }
+            return 0;
+        }
         bool ok = titleCard(kNameCard).save(dir + "title1.png") &&
                   titleCard(kMottoCard).save(dir + "title2.png") && starSky().save(dir + "stars.png") &&
                   poemOverlay().save(dir + "poet.png");

@@ -37,18 +37,12 @@ long sceneEntryMs(int k) {
     return toMs(velmoraTimeline[k].start) + 1;
 }
 
-// The last scene that starts before `ms`, or -1 before the first.
-int sceneBefore(long ms) {
-    int current = -1;
-    for (int k = 0; k < int(velmoraTimeline.size()); k++)
-        if (toMs(velmoraTimeline[k].start) < ms) current = k;
+// The scene on show at `ms`: at an edge the one that starts there, at the end of the show the last.
+int sceneAt(long ms) {
+    int current = 0;
+    for (int k = 1; k < int(velmoraTimeline.size()); k++)
+        if (toMs(velmoraTimeline[k].start) <= ms) current = k;
     return current;
-}
-
-const char* sceneName(long ms) {
-    for (const SceneWindow& scene : velmoraTimeline)
-        if (toMs(scene.start) < ms && ms < toMs(scene.end)) return scene.name;
-    return "-";
 }
 
 class Preview {
@@ -169,7 +163,7 @@ private:
             note(now(), "loop off");
             return;
         }
-        int k = std::max(sceneBefore(now()), 0);
+        int k = sceneAt(now());
         loopStartMs = toMs(velmoraTimeline[k].start);
         loopEndMs = toMs(velmoraTimeline[k].end);
         note(now(), loopEvent());
@@ -192,8 +186,10 @@ private:
         case SDLK_SPACE: setPaused(!paused); break;
         case SDLK_LEFT: seek(shift ? toMs(frameTime(frame - 1, liveRate)) : now() - 1000); break;
         case SDLK_RIGHT: seek(shift ? toMs(frameTime(frame + 1, liveRate)) : now() + 1000); break;
-        case SDLK_PAGEUP: seek(sceneEntryMs(std::max(sceneBefore(now()) - 1, 0))); break;
-        case SDLK_PAGEDOWN: seek(sceneEntryMs(std::min(sceneBefore(now()) + 1, last))); break;
+        case SDLK_PAGEUP: seek(sceneEntryMs(std::max(sceneAt(now()) - 1, 0))); break;
+        case SDLK_PAGEDOWN:
+            if (sceneAt(now()) < last) seek(sceneEntryMs(sceneAt(now()) + 1));
+            break;
         case SDLK_HOME: seek(0); break;
         case SDLK_l: toggleSceneLoop(); break;
         case SDLK_r: reloader.reloadAll(); break;
@@ -209,19 +205,22 @@ private:
     std::string statusLine() {
         std::string state = paused ? "paused" : "playing";
         if (looping()) state += ", looping";
-        std::string error = reloader.firstError();
-        if (!error.empty()) state += ", error in " + error;
+        std::string errors = reloader.errorSummary();
+        if (!errors.empty()) state += ", " + errors;
         std::vector<double> sorted(frameMs.begin(), frameMs.end());
         std::sort(sorted.begin(), sorted.end());
         double fps = sorted.empty() ? 0.0 : 1000.0 / sorted[sorted.size() / 2];
         char text[256];
-        std::snprintf(text, sizeof text, "%.3f  %s  %.1f fps  %s", now() / 1000.0, sceneName(now()), fps,
-                      state.c_str());
+        std::snprintf(text, sizeof text, "%.3f  %s  %.1f fps  %s", now() / 1000.0,
+                      velmoraTimeline[sceneAt(now())].name, fps, state.c_str());
         return text;
     }
 
     void frame() {
         long ms = now();
+        // At rest the picture is the one skorvane-capture makes for this time: the star stream
+        // replayed on the live rate's frame times, not moved along at the times frames were drawn.
+        if (paused) session.restartStarStream();
         session.render(ms / 1000.0, liveRate);
         std::string line = statusLine();
         if (showOverlay) overlay.draw(line, ms / 1000.0, loopStartMs / 1000.0, loopEndMs / 1000.0);
