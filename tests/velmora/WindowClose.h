@@ -2,4 +2,6 @@
 // tests because Xlib's macros clash with GoogleTest's names.
 #pragma once
 
-bool sendCloseRequest(unsigned long window);
+// Sends the close request, then `pings` window-manager pings one after another: true when the
+// window's owner answers them all within the deadline, so it read the request and went on.
+bool closeRequestIgnored(unsigned long window, int pings, double deadlineSeconds);

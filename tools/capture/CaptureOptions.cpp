@@ -20,6 +20,8 @@ const char* const captureUsage =
     "  --json FILE         also write the --bench figures as JSON\n"
     "  --help              print this and exit\n";
 
+const double sheetMoments[6] = {1.5, 9.0, 14.0, 49.9, 64.5, 85.0};
+
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
     int modes = 0;
     for (int i = 1; i < argc; i++) {

@@ -28,3 +28,18 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
 
 // Path of the file for one of several --time values: "frame.png" becomes "frame-20.000.png".
 std::string framePath(const std::string& out, double time, bool several);
+
+// The moment of each scene the contact sheet shows, in timeline order.
+extern const double sheetMoments[6];
+
+// Where the contact sheet puts its tiles: three columns and two rows, each tile with its label
+// beneath, all parted by a gap.
+struct SheetLayout {
+    static constexpr int columns = 3, rows = 2, gap = 8, labelHeight = 36;
+    int tileWidth, tileHeight;
+
+    int width() const { return columns * tileWidth + (columns + 1) * gap; }
+    int height() const { return rows * (tileHeight + labelHeight) + (rows + 1) * gap; }
+    int left(int tile) const { return gap + (tile % columns) * (tileWidth + gap); }
+    int top(int tile) const { return gap + (tile / columns) * (tileHeight + labelHeight + gap); }
+};

@@ -30,9 +30,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The moment of each scene the contact sheet shows, in timeline order.
-const double sheetMoments[6] = {1.5, 9.0, 14.0, 49.9, 64.5, 85.0};
-
 volatile std::sig_atomic_t interrupted = 0;
 
 double secondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
@@ -48,7 +45,10 @@ bool writable(const std::string& path) {
 }
 
 // A hidden window of the capture size: the scenes draw into its back buffer, read before any swap.
+// Our loops read no events, so SDL must not turn SIGINT and SIGTERM into a quit event: they keep
+// ending the process, or, in a video, the handler that closes the file.
 Session openSession(const CaptureOptions& options) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return Session("skorvane-capture", options.width, options.height, SDL_WINDOW_HIDDEN, true);
 }
 
@@ -74,10 +74,8 @@ int captureFrames(const CaptureOptions& options) {
 
 int captureSheet(const CaptureOptions& options) {
     if (!writable(options.out)) fail("cannot write " + options.out);
-    const int columns = 3, rows = 2, gap = 8, labelHeight = 36;
-    int tileW = options.width, tileH = options.height;
-    int sheetW = columns * tileW + (columns + 1) * gap;
-    int sheetH = rows * (tileH + labelHeight) + (rows + 1) * gap;
+    SheetLayout layout{options.width, options.height};
+    int tileW = options.width, tileH = options.height, sheetW = layout.width(), sheetH = layout.height();
     Pixels sheet(std::size_t(sheetW) * sheetH * 4, 0);
     for (std::size_t i = 3; i < sheet.size(); i += 4) sheet[i] = 255;
 
@@ -87,8 +85,7 @@ int captureSheet(const CaptureOptions& options) {
     for (int i = 0; i < 6; i++) {
         session.render(sheetMoments[i], options.fps);
         Pixels tile = session.read();
-        int left = gap + (i % columns) * (tileW + gap);
-        int top = gap + (i / columns) * (tileH + labelHeight + gap);
+        int left = layout.left(i), top = layout.top(i);
         for (int y = 0; y < tileH; y++)
             std::memcpy(&sheet[(std::size_t(top + y) * sheetW + left) * 4], &tile[std::size_t(y) * tileW * 4],
                         std::size_t(tileW) * 4);
@@ -156,7 +153,7 @@ int captureVideo(const CaptureOptions& options) {
     if (access("data/velmora.mp3", R_OK) != 0) fail("cannot read data/velmora.mp3 for the sound track");
     if (!writable(options.out)) fail("cannot write " + options.out);
     std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGINT, [](int) { interrupted = 1; });
+    for (int signal : {SIGINT, SIGTERM}) std::signal(signal, [](int) { interrupted = 1; });
 
     Session session = openSession(options);
     session.buildDemo();

@@ -1,7 +1,8 @@
 // Reading the values of command-line options shared by skorvane-capture and skorvane-preview.
 #pragma once
 
-// A whole decimal number, nothing after it.
+// A plain decimal number such as 12 or 0.5, nothing before or after it: no sign, exponent, hex,
+// nan, inf or spaces.
 bool parseNumber(const char* text, double& value);
 
 // "WIDTHxHEIGHT", both from 1 to 8192.

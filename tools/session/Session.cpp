@@ -27,6 +27,12 @@ Session::Session(const char* title, int width, int height, std::uint32_t windowF
     bool offscreen = headless && (!display || !*display);
     if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot initialise SDL: ") + SDL_GetError());
+    // Without an X server SDL falls back to its offscreen driver on its own, where GLEW can only
+    // fail with an unhelpful "Unknown error": say what is missing instead.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!offscreen && driver && std::strcmp(driver, "offscreen") == 0)
+        fail(display && *display ? std::string("cannot open a display: no X server answers at DISPLAY=") + display
+                                 : std::string("cannot open a display: DISPLAY is not set"));
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -67,19 +73,27 @@ void Session::buildDemo() {
 }
 
 void Session::render(double time, int fps) {
-    if (simulated > time) restartStarStream();
+    // Going on from the stream as it stands is only right where it stands as a live show at `fps`
+    // leaves it: moved last to one of that show's frames, before `time`. Anything else (another
+    // rate, a time off the frames of this one, the same time again) replays it from the start.
+    if (!(streamOnFrames && fps == streamFps && simulated < time)) restartStarStream();
     demo->replayStarStream(simulated, time, fps);
-    show(time);
+    demo->show(time);
+    simulated = time;
+    streamFps = fps;
+    streamOnFrames = frameTime(std::lround(time * fps), fps) == time;
 }
 
 void Session::show(double time) {
     demo->show(time);
     simulated = std::max(simulated, time);
+    streamOnFrames = false;
 }
 
 void Session::restartStarStream() {
     demo->rewindStarStream();
     simulated = 0.0;
+    streamOnFrames = true;
 }
 
 Pixels Session::read() {

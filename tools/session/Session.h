@@ -25,12 +25,13 @@ public:
     void buildDemo();
 
     // Draws demo time `time`. Inside the star stream it first replays the frames a live show at
-    // `fps` would have drawn since the scene began, so the emitter reaches the same state; a time
-    // before the last one drawn restarts the stream.
+    // `fps` would have drawn since the scene began, so the emitter reaches the same state. The
+    // frame is the same, bit for bit, whatever was drawn before; it costs a replay from the
+    // scene's start unless the previous call drew an earlier frame of that show at the same `fps`.
     void render(double time, int fps);
-    // Draws demo time `time` and nothing else.
+    // Draws demo time `time` and nothing else; the star stream moves on from where it stands.
     void show(double time);
-    // Makes the next render() replay the star stream from the scene's start.
+    // Puts the star stream back at the scene's start.
     void restartStarStream();
 
     // The back buffer as RGBA rows, top row first, fully opaque.
@@ -43,5 +44,7 @@ public:
     double initSeconds = 0.0;
 
 private:
-    double simulated = 0.0; // the latest demo time the star stream was moved to
+    double simulated = 0.0;      // the latest demo time the star stream was moved to
+    int streamFps = 0;           // the rate of the frames render() last replayed
+    bool streamOnFrames = true;  // the stream stands as a live show at streamFps leaves it
 };
