@@ -19,7 +19,6 @@ public:
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
 
-    GLuint id() const { return framebuffer; }
     // Its RGBA pixels, bottom row first.
     std::vector<std::uint8_t> pixels() const;
 
@@ -56,11 +55,13 @@ GLuint linkProgram(const char* vertex, const char* fragment);
 void drawTriangles(const std::vector<float>& corners);
 
 // The contents of a buffer object.
-std::vector<std::uint8_t> readBufferBytes(GLuint buffer);
 template <typename T> std::vector<T> readBuffer(GLuint buffer) {
-    std::vector<std::uint8_t> bytes = readBufferBytes(buffer);
-    std::vector<T> values(bytes.size() / sizeof(T));
-    std::copy_n(bytes.data(), values.size() * sizeof(T), reinterpret_cast<std::uint8_t*>(values.data()));
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    GLint bytes = 0;
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<T> values(std::size_t(std::max(bytes, 0)) / sizeof(T));
+    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(values.size() * sizeof(T)), values.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
     return values;
 }
 // The floats of the buffer that feeds attribute `location` of the bound vertex array.
