@@ -5,16 +5,6 @@
 
 #include <utility>
 
-const char* const positionVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
-                                   "void main() { gl_Position = vec4(position, 1.0); }\n";
-const char* const whiteFragment = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
-const char* const spriteVertex = "#version 410 core\n"
-                                 "layout(location = 0) in vec2 position;\n"
-                                 "layout(location = 1) in vec2 texcoord;\n"
-                                 "out vec2 uv;\n"
-                                 "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
-const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
-
 void GLTest::SetUpTestSuite() {
     // One hidden window and context per process; a start-up failure prints its line and exits 1.
     static Session session("skorvane-test", 64, 64, SDL_WINDOW_HIDDEN, false);

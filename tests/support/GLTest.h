@@ -38,12 +38,17 @@ protected:
 };
 
 // Attribute 0 (vec3) straight to the clip position, and a white fragment: the plainest program.
-extern const char* const positionVertex;
-extern const char* const whiteFragment;
+inline const char* const positionVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
+                                          "void main() { gl_Position = vec4(position, 1.0); }\n";
+inline const char* const whiteFragment = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
 // The Sprite's attributes passed on: the quad at window depth 0.75, its texture coordinate as uv.
-extern const char* const spriteVertex;
+inline const char* const spriteVertex = "#version 410 core\n"
+                                        "layout(location = 0) in vec2 position;\n"
+                                        "layout(location = 1) in vec2 texcoord;\n"
+                                        "out vec2 uv;\n"
+                                        "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
 // The one-triangle OBJ model: corners (0, 0, 0), (1, 0, 0) and (0, 1, 0), no normals or texture.
-extern const char* const triangleModel;
+inline const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 // Compiles and links straight through GL, independent of the engine's wrappers, without checking:
 // the logs are the caller's to read.

@@ -40,7 +40,7 @@ public:
         window = std::atol(runCommand("timeout 30 xdotool search --sync --pid " + std::to_string(pid)).output.c_str());
         EXPECT_NE(0, window) << "no window";
     }
-    ~Preview() { if (output) finish(0s); }
+    ~Preview() { quit(SIGKILL); }
 
     // The next printed line, or "" when the output ends or no whole line comes by `deadline`.
     std::string nextLine(Clock::time_point deadline) {
@@ -100,10 +100,17 @@ public:
         return std::any_of(samples.begin(), samples.end(), [](std::int16_t s) { return std::abs(s) > 1000; });
     }
 
-    // Ends the preview with Escape, or with `signal`: its exit status.
+    // Ends the preview with Escape, or with `signal`, and gives it one deadline to end its output
+    // before it is killed: its exit status, or -1 when it did not exit by itself.
     int quit(int signal = 0) {
+        if (!output || pid <= 0) return -1;
         if (signal) kill(pid, signal); else key("Escape");
-        return finish(30s);
+        for (Clock::time_point deadline = Clock::now() + 30s; !nextLine(deadline).empty();) {
+        }
+        kill(pid, SIGKILL);
+        int status = pclose(output);
+        output = nullptr;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     std::string skipped;
@@ -113,17 +120,6 @@ private:
     FILE* output = nullptr;
     pid_t pid = 0;
     long window = 0;
-
-    // Gives the preview `grace` to end its output, then kills it if it still runs. Its exit status,
-    // or -1 when it did not exit by itself.
-    int finish(std::chrono::milliseconds grace) {
-        for (Clock::time_point deadline = Clock::now() + grace; !nextLine(deadline).empty();) {
-        }
-        if (pid > 0) kill(pid, SIGKILL);
-        int status = pclose(output);
-        output = nullptr;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
 };
 
 // The display over `picture`: the picture untouched above a band along the bottom, white text in
@@ -205,7 +201,6 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     EXPECT_NEAR(planet.start + 0.001, preview.press("Next", "seek"), 1e-9);
     preview.press("shift+Left", "seek");
     EXPECT_EQ(planet.start, preview.press("shift+Right", "seek"));
-    EXPECT_NE(std::string::npos, preview.title().find(planet.name));
     EXPECT_EQ(planet.start, preview.press("l", loopOf(planet)));
     preview.press("l", "loop off");
     EXPECT_NEAR(intro.start + 0.001, preview.press("Prior", "seek"), 1e-9);
