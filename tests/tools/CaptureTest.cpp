@@ -15,8 +15,6 @@
 #include <valarray>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
 
 const std::string tool = SKORVANE_BINARY_DIR "/bin/skorvane-capture";
@@ -113,16 +111,14 @@ TEST(Capture, SignalsEndTheToolPromptly) {
     for (const Case& c : {Case{"INT", video, "grep -q frames " + progress, 0},
                           Case{"TERM", video, "grep -q frames " + progress, 0},
                           Case{"TERM", "--bench --frames 10000 --size 64x36",
-                               "xdotool search --name '^skorvane-capture$' >/dev/null", 128 + 15}}) {
+                               "xdotool search --name \"^skorvane-capture$\" >/dev/null", 128 + 15}}) {
         SCOPED_TRACE(c.signal + " " + c.arguments);
-        fs::remove(out);
-        // One generous deadline (2400 naps of 50 ms) for the start and for the end after the signal.
-        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + tool + " " + c.arguments + " 2>" +
-                                   progress + " >/dev/null & pid=$! naps=0; until " + c.started +
-                                   " || [ $naps -ge 2400 ]; do sleep 0.05; naps=$((naps + 1)); done; kill -" +
-                                   c.signal + " $pid;"
-                                   " while kill -0 $pid && [ $naps -lt 2400 ]; do sleep 0.05; naps=$((naps + 1)); done;"
-                                   " kill -KILL $pid && echo still running; wait $pid; } 2>/dev/null");
+        std::filesystem::remove(out);
+        // One generous deadline for the start, and one for the end after the signal.
+        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + tool + " " + c.arguments + " 2>" + progress +
+                                   " >/dev/null & timeout 120 sh -c 'until " + c.started + "; do sleep 0.05; done';" +
+                                   " kill -" + c.signal + " $!; timeout 120 tail --pid=$! -s 0.05 -f /dev/null ||"
+                                   " { kill -KILL $!; echo still running; }; wait $!; } 2>/dev/null");
         EXPECT_EQ(c.status, run.status) << run.output << readFile(progress);
         if (c.status != 0) continue;
         EXPECT_NE(std::string::npos, readFile(progress).find("interrupted: " + out)) << readFile(progress);

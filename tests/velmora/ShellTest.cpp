@@ -9,9 +9,6 @@
 #include <filesystem>
 #include <string>
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 const std::string skorvane = SKORVANE_BINARY_DIR "/bin/skorvane";
@@ -25,11 +22,11 @@ RunResult play(const ShowDir& dir, const std::string& environment = "") {
 
 TEST(Shell, EndsWithTheMusicAndExitsZero) {
     ShowDir dir(3.0);
-    Clock::time_point started = Clock::now();
+    auto started = std::chrono::steady_clock::now();
     RunResult run = play(dir);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.output);
-    EXPECT_GT(std::chrono::duration<double>(Clock::now() - started).count(), 3.0);
+    EXPECT_GT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 3.0);
 }
 
 TEST(Shell, StartUpFailuresPrintOneLineAndExitOne) {
@@ -43,7 +40,7 @@ TEST(Shell, StartUpFailuresPrintOneLineAndExitOne) {
                    Case{"config.txt", "", "cannot open config.txt: No such file or directory"}}) {
         SCOPED_TRACE(c.expected);
         ShowDir dir(3.0);
-        if (*c.remove) fs::remove(dir.path(c.remove));
+        if (*c.remove) std::filesystem::remove(dir.path(c.remove));
         RunResult run = play(dir, c.environment);
         EXPECT_EQ(1, run.status);
         EXPECT_EQ(0u, run.output.rfind(c.expected, 0)) << run.output;
