@@ -1,4 +1,4 @@
-// skorvane-capture run from the repository, and the frames it draws loaded back.
+// The tools as built, skorvane-capture run from the repository, and the frames it draws loaded back.
 #pragma once
 
 #include "CaptureOptions.h"
@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+inline const std::string captureTool = SKORVANE_BINARY_DIR "/bin/skorvane-capture";
+inline const std::string previewTool = SKORVANE_BINARY_DIR "/bin/skorvane-preview";
+
 // Runs skorvane-capture in the repository with `arguments`, `environment` set for it.
 inline RunResult runCapture(const std::string& arguments, const std::string& environment = "") {
-    return runCommand("cd " SKORVANE_SOURCE_DIR " && " + environment + " " SKORVANE_BINARY_DIR
-                      "/bin/skorvane-capture " + arguments);
+    return runCommand("cd " SKORVANE_SOURCE_DIR " && " + environment + " " + captureTool + " " + arguments);
 }
 
 // Draws the frames at `times` at `size` in one run, saved under names made from `out`, and loads

@@ -17,9 +17,6 @@
 
 namespace {
 
-const std::string tool = SKORVANE_BINARY_DIR "/bin/skorvane-capture";
-const std::string previewTool = SKORVANE_BINARY_DIR "/bin/skorvane-preview";
-
 // Mean difference of all channels.
 double meanDifference(const Image& a, const Image& b) {
     double sum = 0;
@@ -115,9 +112,10 @@ TEST(Capture, SignalsEndTheToolPromptly) {
         SCOPED_TRACE(c.signal + " " + c.arguments);
         std::filesystem::remove(out);
         // One generous deadline for the start, and one for the end after the signal.
-        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + tool + " " + c.arguments + " 2>" + progress +
-                                   " >/dev/null & timeout 120 sh -c 'until " + c.started + "; do sleep 0.05; done';" +
-                                   " kill -" + c.signal + " $!; timeout 120 tail --pid=$! -s 0.05 -f /dev/null ||"
+        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + captureTool + " " + c.arguments + " 2>" +
+                                   progress + " >/dev/null & timeout 120 sh -c 'until " + c.started +
+                                   "; do sleep 0.05; done'; kill -" + c.signal + " $!;"
+                                   " timeout 120 tail --pid=$! -s 0.05 -f /dev/null ||"
                                    " { kill -KILL $!; echo still running; }; wait $!; } 2>/dev/null");
         EXPECT_EQ(c.status, run.status) << run.output << readFile(progress);
         if (c.status != 0) continue;
@@ -136,7 +134,7 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
     TempDir dir;
     std::string out = dir.path("never.png");
     const std::string preview = "DISPLAY=:6969 " + previewTool + " ";
-    const std::string captureCommand = "DISPLAY=:6969 " + tool + " ";
+    const std::string captureCommand = "DISPLAY=:6969 " + captureTool + " ";
     // Each template with % for the value: every other value in it is good.
     const char* numeric[] = {"--time % --out ", "--fps % --time 5 --out ", "--from % --to 50 --video ",
                              "--from 1 --to % --video ", "--bench --frames % --json ",
@@ -164,7 +162,7 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
 // DISPLAY names one (without DISPLAY it draws offscreen).
 TEST(Capture, BothToolsAnswerHelpAndNameWhatTheyLack) {
     TempDir dir;
-    for (std::string command : {previewTool, tool + " --time 5 --out x.png"}) {
+    for (std::string command : {previewTool, captureTool + " --time 5 --out x.png"}) {
         SCOPED_TRACE(command);
         RunResult help = runCommand(command + " --help");
         EXPECT_EQ(0, help.status);

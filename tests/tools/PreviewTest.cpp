@@ -25,8 +25,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string previewTool = SKORVANE_BINARY_DIR "/bin/skorvane-preview";
-
 // One skorvane-preview running in `dir`, its standard output and error read line by line, and what
 // it plays written by SDL's disk audio driver to heard.raw. Every wait has one generous deadline,
 // so a preview that stops answering fails the test instead of hanging it.
