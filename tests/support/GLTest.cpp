@@ -3,27 +3,7 @@
 #include "Session.h"
 #include "Sprite.h"
 
-
-namespace {
-
-GLuint compileStage(GLenum type, const char* source) {
-    GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    return shader;
-}
-
-} // namespace
-
-const char* const positionVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
-                                   "void main() { gl_Position = vec4(position, 1.0); }\n";
-const char* const whiteFragment = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
-const char* const spriteVertex = "#version 410 core\n"
-                                 "layout(location = 0) in vec2 position;\n"
-                                 "layout(location = 1) in vec2 texcoord;\n"
-                                 "out vec2 uv;\n"
-                                 "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
-const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+#include <utility>
 
 void GLTest::SetUpTestSuite() {
     // One hidden window and context per process; a start-up failure prints its line and exits 1.
@@ -77,7 +57,10 @@ std::vector<std::uint8_t> GLTest::drawQuad(const char* fragment, int width, int 
 
 GLuint buildProgram(const char* vertex, const char* fragment) {
     GLuint program = glCreateProgram();
-    for (GLuint stage : {compileStage(GL_VERTEX_SHADER, vertex), compileStage(GL_FRAGMENT_SHADER, fragment)}) {
+    for (auto [type, source] : {std::pair(GL_VERTEX_SHADER, vertex), std::pair(GL_FRAGMENT_SHADER, fragment)}) {
+        GLuint stage = glCreateShader(type);
+        glShaderSource(stage, 1, &source, nullptr);
+        glCompileShader(stage);
         glAttachShader(program, stage);
         glDeleteShader(stage);
     }
@@ -105,16 +88,6 @@ void drawTriangles(const std::vector<float>& corners) {
     glDrawArrays(GL_TRIANGLES, 0, GLsizei(corners.size() / 3));
     glDeleteBuffers(1, &buffer);
     glDeleteVertexArrays(1, &vao);
-}
-
-std::vector<std::uint8_t> readBufferBytes(GLuint buffer) {
-    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
-    GLint bytes = 0;
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
-    std::vector<std::uint8_t> data(bytes > 0 ? std::size_t(bytes) : 0);
-    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, bytes, data.data());
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    return data;
 }
 
 std::vector<float> attributeBuffer(GLuint location) {

@@ -19,7 +19,6 @@ public:
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
 
-    GLuint id() const { return framebuffer; }
     // Its RGBA pixels, bottom row first.
     std::vector<std::uint8_t> pixels() const;
 
@@ -39,12 +38,17 @@ protected:
 };
 
 // Attribute 0 (vec3) straight to the clip position, and a white fragment: the plainest program.
-extern const char* const positionVertex;
-extern const char* const whiteFragment;
+inline const char* const positionVertex = "#version 410 core\nlayout(location = 0) in vec3 position;\n"
+                                          "void main() { gl_Position = vec4(position, 1.0); }\n";
+inline const char* const whiteFragment = "#version 410 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
 // The Sprite's attributes passed on: the quad at window depth 0.75, its texture coordinate as uv.
-extern const char* const spriteVertex;
+inline const char* const spriteVertex = "#version 410 core\n"
+                                        "layout(location = 0) in vec2 position;\n"
+                                        "layout(location = 1) in vec2 texcoord;\n"
+                                        "out vec2 uv;\n"
+                                        "void main() { uv = texcoord; gl_Position = vec4(position, 0.5, 1.0); }\n";
 // The one-triangle OBJ model: corners (0, 0, 0), (1, 0, 0) and (0, 1, 0), no normals or texture.
-extern const char* const triangleModel;
+inline const char* const triangleModel = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 // Compiles and links straight through GL, independent of the engine's wrappers, without checking:
 // the logs are the caller's to read.
@@ -56,11 +60,13 @@ GLuint linkProgram(const char* vertex, const char* fragment);
 void drawTriangles(const std::vector<float>& corners);
 
 // The contents of a buffer object.
-std::vector<std::uint8_t> readBufferBytes(GLuint buffer);
 template <typename T> std::vector<T> readBuffer(GLuint buffer) {
-    std::vector<std::uint8_t> bytes = readBufferBytes(buffer);
-    std::vector<T> values(bytes.size() / sizeof(T));
-    std::copy_n(bytes.data(), values.size() * sizeof(T), reinterpret_cast<std::uint8_t*>(values.data()));
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    GLint bytes = 0;
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<T> values(std::size_t(std::max(bytes, 0)) / sizeof(T));
+    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(values.size() * sizeof(T)), values.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
     return values;
 }
 // The floats of the buffer that feeds attribute `location` of the bound vertex array.

@@ -2,6 +2,7 @@
 // repository, with a generated tone of the given length as the music, so that the show ends when it does.
 #pragma once
 
+#include "Run.h"
 #include "TempDir.h"
 
 #include <string>
@@ -9,7 +10,11 @@
 class ShowDir {
 public:
     // The assets are symlinked, or copied when the test will change them.
-    explicit ShowDir(double musicSeconds, bool copyAssets = false);
+    explicit ShowDir(double musicSeconds, bool copyAssets = false) {
+        RunResult made = runCommand(SKORVANE_SOURCE_DIR "/tests/support/show-dir.sh '" + dir.path("") + "' " +
+                                    std::to_string(musicSeconds) + (copyAssets ? " --copy" : ""));
+        EXPECT_EQ(0, made.status) << made.output;
+    }
 
     std::string path(const std::string& relative = "") const { return dir.path(relative); }
 

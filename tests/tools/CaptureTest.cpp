@@ -1,8 +1,6 @@
 // skorvane-capture run as a program: the contact sheet, the bench, the video with its frames, its
 // sound and its interruption, and how both tools refuse bad arguments and name what they lack.
-#include "CaptureOptions.h"
-#include "Image.h"
-#include "Run.h"
+#include "CaptureFrames.h"
 #include "TempDir.h"
 #include "velmora.h"
 
@@ -13,31 +11,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <numeric>
 #include <string>
+#include <valarray>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-const std::string tool = SKORVANE_BINARY_DIR "/bin/skorvane-capture";
-
-RunResult capture(const std::string& arguments, const std::string& environment = "") {
-    return runCommand("cd " SKORVANE_SOURCE_DIR " && " + environment + " " + tool + " " + arguments);
-}
-
-// Captures `times` at `size` in one run, loaded in the given order.
-std::vector<Image> frames(const TempDir& dir, const std::vector<double>& times, const std::string& size,
-                          const std::string& environment = "") {
-    std::string arguments = "--size " + size + " --out " + dir.path("frame.png");
-    for (double t : times) arguments += " --time " + std::to_string(t);
-    RunResult run = capture(arguments, environment);
-    EXPECT_EQ(0, run.status) << run.output;
-    std::vector<Image> images;
-    for (double t : times) images.push_back(loadPng(framePath(dir.path("frame.png"), t, times.size() > 1)));
-    return images;
-}
 
 // Mean difference of all channels.
 double meanDifference(const Image& a, const Image& b) {
@@ -52,7 +30,7 @@ double meanDifference(const Image& a, const Image& b) {
 // asked for after another one off the frames of the show, as if asked for alone.
 TEST(Capture, SheetTilesAndEachFrameStandAlone) {
     TempDir dir;
-    RunResult run = capture("--sheet " + dir.path("sheet.png") + " --size 64x36");
+    RunResult run = runCapture("--sheet " + dir.path("sheet.png") + " --size 64x36");
     ASSERT_EQ(0, run.status) << run.output;
     Image sheet = loadPng(dir.path("sheet.png"));
     SheetLayout layout{64, 36};
@@ -60,7 +38,7 @@ TEST(Capture, SheetTilesAndEachFrameStandAlone) {
 
     std::vector<double> times(std::begin(sheetMoments), std::end(sheetMoments));
     times.push_back(sheetMoments[5] - 0.123);
-    std::vector<Image> alone = frames(dir, times, "64x36");
+    std::vector<Image> alone = captureFrames(dir.path("frame.png"), "64x36", times);
     for (int i = 0; i < 6; i++)
         for (int y = 0; y < 36; y++) {
             auto row = sheet.rgba.begin() + (std::size_t(layout.top(i) + y) * sheet.width + layout.left(i)) * 4;
@@ -71,7 +49,7 @@ TEST(Capture, SheetTilesAndEachFrameStandAlone) {
 TEST(Capture, BenchReportsEverySceneWithPositiveTimes) {
     TempDir dir;
     std::string json = dir.path("bench.json");
-    RunResult run = capture("--bench --frames 2 --size 64x36 --json " + json);
+    RunResult run = runCapture("--bench --frames 2 --size 64x36 --json " + json);
     ASSERT_EQ(0, run.status) << run.output;
     std::string text = readFile(json);
     for (const SceneWindow& scene : velmoraTimeline) {
@@ -87,11 +65,12 @@ TEST(Capture, BenchReportsEverySceneWithPositiveTimes) {
 TEST(Capture, VideoHasTheFramesAndTheSoundOfItsTimes) {
     TempDir dir;
     std::string out = dir.path("part.mp4");
-    RunResult run = capture("--video " + out + " --fps 10 --size 160x90 --from 20 --to 22");
+    RunResult run = runCapture("--video " + out + " --fps 10 --size 160x90 --from 20 --to 22");
     ASSERT_EQ(0, run.status) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("20/20 frames")) << run.output;
 
-    std::vector<Image> captured = frames(dir, {20.2, 20.3, 20.4, 21.4, 21.5, 21.6}, "160x90", "env -u DISPLAY");
+    std::vector<Image> captured =
+        captureFrames(dir.path("frame.png"), "160x90", {20.2, 20.3, 20.4, 21.4, 21.5, 21.6}, "env -u DISPLAY");
     runCommand("ffmpeg -v error -i " + out + " -vf 'select=eq(n\\,3)+eq(n\\,15)' -vsync 0 " + dir.path("v%d.png"));
     for (int k = 0; k < 2; k++) {
         Image frame = loadPng(dir.path("v" + std::to_string(k + 1) + ".png"));
@@ -100,21 +79,19 @@ TEST(Capture, VideoHasTheFramesAndTheSoundOfItsTimes) {
         EXPECT_LT(own, meanDifference(frame, captured[3 * k + 2]));
     }
 
-    // Two seconds, mono at 8 kHz: the same wave shifted by a millisecond correlates below 0.7.
+    // Two seconds, mono at 8 kHz, short sound padded with silence: the same wave shifted by a
+    // millisecond correlates below 0.7.
     auto decode = [&](const std::string& input) {
         runCommand("cd " SKORVANE_SOURCE_DIR " && ffmpeg -v error -y " + input + " -t 2 -ac 1 -ar 8000 -f s16le " +
                    dir.path("sound.raw"));
         std::string bytes = readFile(dir.path("sound.raw"));
-        auto first = reinterpret_cast<const std::int16_t*>(bytes.data());
-        return std::vector<std::int16_t>(first, first + bytes.size() / 2);
+        std::valarray<double> wave(16000);
+        for (std::size_t i = 0; i < std::min<std::size_t>(wave.size(), bytes.size() / 2); i++)
+            wave[i] = reinterpret_cast<const std::int16_t*>(bytes.data())[i];
+        return wave;
     };
-    std::vector<std::int16_t> video = decode("-i " + out), music = decode("-ss 20 -i data/velmora.mp3");
-    std::size_t n = std::min(video.size(), music.size());
-    ASSERT_GT(n, 8000u);
-    auto dot = [n](const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b) {
-        return std::inner_product(a.begin(), a.begin() + n, b.begin(), 0.0);
-    };
-    EXPECT_GT(dot(video, music) / std::sqrt(dot(video, video) * dot(music, music)), 0.9)
+    std::valarray<double> video = decode("-i " + out), music = decode("-ss 20 -i data/velmora.mp3");
+    EXPECT_GT((video * music).sum() / std::sqrt((video * video).sum() * (music * music).sum()), 0.9)
         << "the sound is not the music from 20 s";
 }
 
@@ -131,16 +108,15 @@ TEST(Capture, SignalsEndTheToolPromptly) {
     for (const Case& c : {Case{"INT", video, "grep -q frames " + progress, 0},
                           Case{"TERM", video, "grep -q frames " + progress, 0},
                           Case{"TERM", "--bench --frames 10000 --size 64x36",
-                               "xdotool search --name '^skorvane-capture$' >/dev/null", 128 + 15}}) {
+                               "xdotool search --name \"^skorvane-capture$\" >/dev/null", 128 + 15}}) {
         SCOPED_TRACE(c.signal + " " + c.arguments);
-        fs::remove(out);
-        // One generous deadline (2400 naps of 50 ms) for the start and for the end after the signal.
-        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + tool + " " + c.arguments + " 2>" +
-                                   progress + " >/dev/null & pid=$! naps=0; until " + c.started +
-                                   " || [ $naps -ge 2400 ]; do sleep 0.05; naps=$((naps + 1)); done; kill -" +
-                                   c.signal + " $pid;"
-                                   " while kill -0 $pid && [ $naps -lt 2400 ]; do sleep 0.05; naps=$((naps + 1)); done;"
-                                   " kill -KILL $pid && echo still running; wait $pid; } 2>/dev/null");
+        std::filesystem::remove(out);
+        // One generous deadline for the start, and one for the end after the signal.
+        RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && { " + captureTool + " " + c.arguments + " 2>" +
+                                   progress + " >/dev/null & timeout 120 sh -c 'until " + c.started +
+                                   "; do sleep 0.05; done'; kill -" + c.signal + " $!;"
+                                   " timeout 120 tail --pid=$! -s 0.05 -f /dev/null ||"
+                                   " { kill -KILL $!; echo still running; }; wait $!; } 2>/dev/null");
         EXPECT_EQ(c.status, run.status) << run.output << readFile(progress);
         if (c.status != 0) continue;
         EXPECT_NE(std::string::npos, readFile(progress).find("interrupted: " + out)) << readFile(progress);
@@ -157,8 +133,8 @@ TEST(Capture, SignalsEndTheToolPromptly) {
 TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
     TempDir dir;
     std::string out = dir.path("never.png");
-    const std::string preview = "DISPLAY=:6969 " SKORVANE_BINARY_DIR "/bin/skorvane-preview ";
-    const std::string captureCommand = "DISPLAY=:6969 " + tool + " ";
+    const std::string preview = "DISPLAY=:6969 " + previewTool + " ";
+    const std::string captureCommand = "DISPLAY=:6969 " + captureTool + " ";
     // Each template with % for the value: every other value in it is good.
     const char* numeric[] = {"--time % --out ", "--fps % --time 5 --out ", "--from % --to 50 --video ",
                              "--from 1 --to % --video ", "--bench --frames % --json ",
@@ -170,8 +146,9 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
         for (std::string arguments : {"--from %", "--loop %:50", "--loop 1:%", "--size %x36", "--size 64x%"})
             commands.push_back(preview + arguments.replace(arguments.find('%'), 1, value));
     }
-    for (const char* arguments : {"--frobnicate 1 --time 5 --out ", "--time 100.5 --out "})
-        commands.push_back(captureCommand + arguments + out);
+    commands.insert(commands.end(), {captureCommand + "--frobnicate 1 --time 5 --out " + out,
+                                     captureCommand + "--time 100.5 --out " + out, preview + "--loop 7:6",
+                                     preview + "--from", preview + "--size 12", preview + "--frobnicate"});
     for (const std::string& command : commands) {
         SCOPED_TRACE(command);
         RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && " + command);
@@ -180,16 +157,26 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
     }
 }
 
-// What the tool needs and lacks is named in one line: ffmpeg for a video, an X server where DISPLAY
-// names one (without DISPLAY it draws offscreen).
-TEST(Capture, MissingFfmpegOrDisplayIsNamed) {
+// --help answers, and what a tool needs and lacks is named in one line: config.txt (the capture
+// tool looks for its files only once it has something to do), ffmpeg for a video, an X server where
+// DISPLAY names one (without DISPLAY it draws offscreen).
+TEST(Capture, BothToolsAnswerHelpAndNameWhatTheyLack) {
     TempDir dir;
-    RunResult run = capture("--time 5 --out " + dir.path("never.png"), "DISPLAY=:6969");
+    for (std::string command : {previewTool, captureTool + " --time 5 --out x.png"}) {
+        SCOPED_TRACE(command);
+        RunResult help = runCommand(command + " --help");
+        EXPECT_EQ(0, help.status);
+        EXPECT_EQ(0u, help.output.find("usage: ")) << help.output;
+        RunResult missing = runCommand("cd " + dir.path("") + " && " + command);
+        EXPECT_EQ(1, missing.status);
+        EXPECT_EQ("cannot open config.txt: No such file or directory\n", missing.output);
+    }
+    RunResult run = runCapture("--time 5 --out " + dir.path("never.png"), "DISPLAY=:6969");
     EXPECT_EQ(1, run.status);
     EXPECT_NE(std::string::npos, run.output.find("cannot open a display: no X server answers at DISPLAY=:6969\n"))
         << run.output;
 
-    run = capture("--video " + dir.path("never.mp4") + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
+    run = runCapture("--video " + dir.path("never.mp4") + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
     EXPECT_EQ(1, run.status);
     EXPECT_NE(std::string::npos, run.output.find("ffmpeg")) << run.output;
 }

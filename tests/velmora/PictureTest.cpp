@@ -1,9 +1,7 @@
 // The show's picture from skorvane-capture frames: the planet scene keeps its ground and its sky
 // in every frame and brings the cars close at its largest zoom, and the title images keep their
 // proportions on screens of other shapes, with the poem where none of them crops it.
-#include "CaptureOptions.h"
-#include "Image.h"
-#include "Run.h"
+#include "CaptureFrames.h"
 #include "TempDir.h"
 #include "velmora.h"
 
@@ -47,18 +45,6 @@ double boxAspect(const Image& image, Kind kind) {
     return right < 0 ? 0.0 : double(right - left + 1) / (bottom - top + 1);
 }
 
-// Draws the frames at `times` (at least two) in one run of the capture tool and loads them.
-std::vector<Image> capture(const TempDir& dir, const std::string& size, const std::vector<double>& times) {
-    std::string command = "cd " SKORVANE_SOURCE_DIR " && " SKORVANE_BINARY_DIR "/bin/skorvane-capture --size " +
-                          size + " --out " + dir.path(size + ".png");
-    for (double t : times) command += " --time " + std::to_string(t);
-    RunResult run = runCommand(command);
-    EXPECT_EQ(0, run.status) << command << "\n" << run.output;
-    std::vector<Image> frames;
-    for (double t : times) frames.push_back(loadPng(framePath(dir.path(size + ".png"), t, true)));
-    return frames;
-}
-
 } // namespace
 
 TEST(PictureTest, PlanetSceneShowsGroundAndSkyInEveryFrameAndTheCarsAtItsLargestZoom) {
@@ -72,7 +58,7 @@ TEST(PictureTest, PlanetSceneShowsGroundAndSkyInEveryFrameAndTheCarsAtItsLargest
     times.push_back(zoomed);
 
     TempDir dir;
-    std::vector<Image> frames = capture(dir, "640x360", times);
+    std::vector<Image> frames = captureFrames(dir.path("frame.png"), "640x360", times);
     for (std::size_t i = 0; i < times.size(); i++) {
         SCOPED_TRACE(testing::Message() << "frame at " << times[i] << " s");
         double ground = share(frames[i], terrainFillColour);
@@ -86,9 +72,9 @@ TEST(PictureTest, PlanetSceneShowsGroundAndSkyInEveryFrameAndTheCarsAtItsLargest
 TEST(PictureTest, TitleLetteringKeepsItsProportionsFrom4To3To21To9) {
     const std::vector<double> cards = {1.5, 4.5}; // "title1", then "title2"
     TempDir dir;
-    std::vector<Image> sixteenToNine = capture(dir, "1280x720", cards);
+    std::vector<Image> sixteenToNine = captureFrames(dir.path("frame.png"), "1280x720", cards);
     for (const char* size : {"1024x768", "1280x540"}) {
-        std::vector<Image> frames = capture(dir, size, cards);
+        std::vector<Image> frames = captureFrames(dir.path("frame.png"), size, cards);
         for (std::size_t i = 0; i < cards.size(); i++) {
             SCOPED_TRACE(testing::Message() << size << " at " << cards[i] << " s");
             double expected = boxAspect(sixteenToNine[i], lettering);
