@@ -84,6 +84,12 @@ void Session::render(double time, int fps) {
     streamOnFrames = frameTime(std::lround(time * fps), fps) == time;
 }
 
+void Session::play(double time, int fps) {
+    if (simulated > time) restartStarStream();
+    demo->replayStarStream(simulated, time, fps);
+    show(time);
+}
+
 void Session::show(double time) {
     demo->show(time);
     simulated = std::max(simulated, time);

@@ -29,6 +29,10 @@ public:
     // frame is the same, bit for bit, whatever was drawn before; it costs a replay from the
     // scene's start unless the previous call drew an earlier frame of that show at the same `fps`.
     void render(double time, int fps);
+    // Draws demo time `time` as a live show playing on would: the star stream moves on from the
+    // last frame drawn, after the frames at `fps` in between, and is replayed from the scene's start
+    // only when time went back. Cheap, but the frame depends on the times drawn before it.
+    void play(double time, int fps);
     // Draws demo time `time` and nothing else; the star stream moves on from where it stands.
     void show(double time);
     // Puts the star stream back at the scene's start.
