@@ -1,5 +1,5 @@
 // Matrix and vector math against values worked out independently: storage order, projection, the
-// helpers the show does not call, and the single-precision vector helpers. Product order, rotation
+// dump, and the single-precision vector helpers. Product order, rotation
 // and camera errors move every 3D reference frame of the scene tests.
 #include "Matrix.h"
 
@@ -39,23 +39,6 @@ TEST(MatrixTest, PerspectiveWritesOnlyProjectionTerms) {
     const float f = float(std::sqrt(3.0)); // 1 / tan(30 degrees)
     Elements expected{f / 2, 0, 0, 0, 0, f, 0, 0, 0, 0, -1.5f, -1, 4, 5, -1.25f, 1};
     for (int i = 0; i < 16; i++) EXPECT_NEAR(expected[i], elements(matrix)[i], 1e-6) << "element " << i;
-}
-
-TEST(MatrixTest, TransposeModifyAndAxisSwap) {
-    Matrix matrix;
-    for (int i = 0; i < 16; i++) matrix.modify(i, float(i + 1));
-    Elements original = elements(matrix);
-    matrix.transpose();
-    EXPECT_EQ((Elements{1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 4, 8, 12, 16}), elements(matrix));
-    matrix.transpose();
-    matrix.modify(16, 99);
-    matrix.modify(-1, 99);
-    EXPECT_EQ(original, elements(matrix));
-
-    matrix.blender2opengl();
-    original[1] = 3;
-    original[2] = -2;
-    EXPECT_EQ(original, elements(matrix));
 }
 
 TEST(VectorTest, SinglePrecisionHelpers) {

@@ -1,11 +1,8 @@
 // The post-processing target: two colour textures and depth rendered, then sampled by name.
 #include "RenderBuffer.h"
 
-#include "Capture.h"
 #include "GLTest.h"
 #include "TempDir.h"
-
-#include <memory>
 
 using vexel::RenderBuffer;
 
@@ -75,23 +72,6 @@ TEST_F(RenderBufferTest, WithoutDepthOnlyColourSamplersAreSetAndDestructionRelea
     }
     EXPECT_FALSE(glIsTexture(colour));
     EXPECT_FALSE(glIsFramebuffer(fbo));
-}
-
-TEST_F(RenderBufferTest, ReportsASizeTheDriverRejects) {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    std::unique_ptr<RenderBuffer> target;
-    std::string out = captureStdout([&] { target = std::make_unique<RenderBuffer>(largest + 1, 1, 0, 1, true); });
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    EXPECT_EQ("Render to texture initialization failed\n", out);
-    EXPECT_TRUE(target->getError());
-    GLint fbo = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
-    EXPECT_EQ(0, fbo);
-    GLuint depth = target->getDepth();
-    target.reset();
-    EXPECT_FALSE(glIsTexture(depth)) << "the depth texture is released with the target";
 }
 
 } // namespace
