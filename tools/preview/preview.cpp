@@ -218,15 +218,13 @@ private:
 
     void frame() {
         long ms = now();
-        // At rest the picture is the one skorvane-capture makes for this time: the star stream
-        // replayed on the live rate's frame times, not moved along at the times frames were drawn.
-        // Playing, it moves on from the frame before, as in the show itself.
-        if (paused) {
-            session.restartStarStream();
+        // At rest the picture is the one skorvane-capture makes for this time: render() replays the
+        // star stream on the live rate's frame times, whatever was drawn before. Playing, the stream
+        // moves on from the frame before, as in the show itself.
+        if (paused)
             session.render(ms / 1000.0, liveRate);
-        } else {
+        else
             session.play(ms / 1000.0, liveRate);
-        }
         std::string line = statusLine();
         if (showOverlay) overlay.draw(line, ms / 1000.0, loopStartMs / 1000.0, loopEndMs / 1000.0);
         SDL_GL_SwapWindow(session.window);
