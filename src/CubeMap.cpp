@@ -11,7 +11,7 @@ CubeMap::CubeMap(int size, int width, int height) : size(size), width(width), he
     glGenTextures(1, &cubemap);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubemap);
     for (int side = 0; side < 6; ++side) {
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + side, 0, GL_RGBA, size, size, 0, GL_RGBA,
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + side, 0, GL_RGBA8, size, size, 0, GL_RGBA,
                      GL_UNSIGNED_BYTE, nullptr);
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -23,7 +23,7 @@ CubeMap::CubeMap(int size, int width, int height) : size(size), width(width), he
     // One depth buffer serves all six faces; callers clear it after each setSide.
     glGenRenderbuffers(1, &render);
     glBindRenderbuffer(GL_RENDERBUFFER, render);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, size, size);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size, size);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, render);
     setSide(0);

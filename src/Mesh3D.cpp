@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,8 @@ Mesh3D::~Mesh3D() {
     if (vertexarray == 0) return;
     glDeleteBuffers(4, buffers);
     glDeleteVertexArrays(1, &vertexarray);
+    glDeleteBuffers(1, &cornerBuffer); // name 0 is silently ignored
+    glDeleteVertexArrays(1, &cornerArray);
 }
 
 bool Mesh3D::reload(const char* filename) {
@@ -83,12 +86,41 @@ bool Mesh3D::reload(const char* filename) {
     std::swap(has_texture, fresh.has_texture);
     std::swap(vertexarray, fresh.vertexarray);
     std::swap(buffers, fresh.buffers);
+    std::swap(cornerArray, fresh.cornerArray);
+    std::swap(cornerBuffer, fresh.cornerBuffer);
     return true;
 }
 
 void Mesh3D::draw() {
+#ifdef __EMSCRIPTEN__
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    if (glGetAttribLocation(GLuint(program), "cornerA") >= 0) return drawCorners();
+#endif
     glBindVertexArray(vertexarray);
     glDrawElements(GL_TRIANGLES, i_count, GL_UNSIGNED_INT, nullptr);
+}
+
+// Locations 0, 1 and 2 carry the triangle's three corners, the same for its six vertices.
+void Mesh3D::drawCorners() {
+    if (cornerArray == 0) {
+        std::vector<GLfloat> corners;
+        corners.reserve(6 * vertices.size());
+        for (std::size_t t = 0; t < vertices.size(); t += 9)
+            for (int k = 0; k < 6; k++) corners.insert(corners.end(), &vertices[t], &vertices[t] + 9);
+        glGenVertexArrays(1, &cornerArray);
+        glBindVertexArray(cornerArray);
+        glGenBuffers(1, &cornerBuffer);
+        glBindBuffer(GL_ARRAY_BUFFER, cornerBuffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners.size() * sizeof(GLfloat)), corners.data(), GL_STATIC_DRAW);
+        for (GLuint c = 0; c < 3; c++) {
+            glVertexAttribPointer(c, 3, GL_FLOAT, GL_FALSE, 9 * sizeof(GLfloat),
+                                  reinterpret_cast<const void*>(3 * c * sizeof(GLfloat)));
+            glEnableVertexAttribArray(c);
+        }
+    }
+    glBindVertexArray(cornerArray);
+    glDrawArrays(GL_TRIANGLES, 0, 2 * i_count);
 }
 
 bool Mesh3D::mayBeSeen(Matrix& transform) const {
@@ -179,6 +211,12 @@ void Mesh3D::buildMesh() {
             if (has_normals && face.hasNormal(j)) copyItems(nbuffer, face.getNormal(j), 3, normals, a);
             if (has_texture && face.hasText(j)) copyItems(tbuffer, face.getText(j), 2, textcoord, a);
         }
+#ifdef __EMSCRIPTEN__
+        // What simple.geom does on the desktop, done once: a corner more than half a turn of u
+        // from the triangle's first is moved by a whole turn, so a triangle across the seam of a
+        // repeating image does not run back across the whole image.
+        for (int j = 1; j < 3; j++) textcoord[2 * (3 * i + j)] += std::round(textcoord[6 * i] - textcoord[2 * (3 * i + j)]);
+#endif
     }
     for (std::size_t v = 0; v < vertices.size(); v++) {
         std::size_t k = v % 3;

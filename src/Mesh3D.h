@@ -16,7 +16,9 @@ public:
     explicit Mesh3D(const char* filename);
     ~Mesh3D();
 
-    // Draws the mesh with the program and uniforms the caller has set up.
+    // Draws the mesh with the program and uniforms the caller has set up. In WebGL 2, a program
+    // that reads attributes cornerA, cornerB and cornerC (the wire-frame, which has no geometry
+    // stage there) gets every triangle as six vertices, each carrying all three corners.
     void draw();
 
     // Whether the mesh may cover any pixel when drawn with `transform` (model, camera and
@@ -57,10 +59,13 @@ private:
 
     GLuint vertexarray = 0;
     GLuint buffers[4] = {0, 0, 0, 0};
+    GLuint cornerArray = 0; // the six-vertex triangles, made at their first draw
+    GLuint cornerBuffer = 0;
 
     bool isValid(MeshIndex& face);
     void buildMesh();
     void createOpenGLBinding();
+    void drawCorners();
 };
 
 } // namespace vexel

@@ -10,36 +10,37 @@ namespace vexel {
 
 namespace {
 
-GLenum pixelFormat(int channels) {
+// The sized internal format and the data format for decoded pixels of `channels` channels.
+// GL ES accepts an internal format only with its own data format, and has no swizzle.
+struct PixelFormat {
+    GLint internal;
+    GLenum data;
+};
+
+PixelFormat pixelFormat(int channels) {
     switch (channels) {
-    case 4: return GL_RGBA;
-    case 3: return GL_RGB;
-    case 2: return GL_RG;
-    default: return GL_RED;
+    case 4: return {GL_RGBA8, GL_RGBA};
+    case 3: return {GL_RGB8, GL_RGB};
+    default: return {GL_R8, GL_RED};
     }
 }
 
-// Grey-alpha images arrive as red-green; sampling them as (grey, grey, grey, alpha) keeps their look.
-// Other images sample their channels as they are.
-void setSwizzle(int channels) {
-    const GLint greyAlpha[4] = {GL_RED, GL_RED, GL_RED, GL_GREEN};
-    const GLint identity[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, channels == 2 ? greyAlpha : identity);
-}
-
 // Decoded rows are tightly packed, whatever their length in bytes.
-void uploadTightRows(int width, int height, GLenum format, const stbi_uc* pixels) {
+void uploadTightRows(int width, int height, PixelFormat format, const stbi_uc* pixels) {
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, format.internal, width, height, 0, format.data, GL_UNSIGNED_BYTE, pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 
 // Decodes the file into `texid`, leaving it bound; on failure touches no GL state.
 bool decodeInto(GLuint texid, const char* filename, int& width, int& height, std::string& error) {
-    int bpp = 0;
-    stbi_uc* pixels = stbi_load(filename, &width, &height, &bpp, 0);
+    // Grey-alpha images are decoded as (grey, grey, grey, alpha), which keeps their look.
+    int channels = 0;
+    stbi_info(filename, &width, &height, &channels);
+    int stored = channels == 2 ? 4 : 0; // 0: as many as the file has
+    stbi_uc* pixels = stbi_load(filename, &width, &height, &channels, stored);
     if (!pixels) {
         width = height = 0;
         error = std::string("cannot load texture ") + filename + ": " + stbi_failure_reason();
@@ -50,8 +51,7 @@ bool decodeInto(GLuint texid, const char* filename, int& width, int& height, std
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    setSwizzle(bpp);
-    uploadTightRows(width, height, pixelFormat(bpp), pixels);
+    uploadTightRows(width, height, pixelFormat(stored ? stored : channels), pixels);
     stbi_image_free(pixels);
     return true;
 }

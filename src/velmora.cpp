@@ -188,8 +188,11 @@ double carDropDrop(double s) {
 Velmora::Velmora(int w, int h) : vexel::Demo(w, h) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
+#ifndef __EMSCRIPTEN__
+    // WebGL 2 has both always on and refuses to name them.
     glEnable(GL_PROGRAM_POINT_SIZE);
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+#endif
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
