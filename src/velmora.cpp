@@ -188,7 +188,6 @@ double carDropDrop(double s) {
 Velmora::Velmora(int w, int h) : vexel::Demo(w, h) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_PROGRAM_POINT_SIZE);
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -429,7 +428,7 @@ void WholeWorld::show(double time) {
     drawImage(title, poet, (float)rtime / 10.0f, screenquad);
 }
 
-ToInfinity::ToInfinity(int w, int h, vexel::Config* c) {
+ToInfinity::ToInfinity(int w, int h, vexel::Config* c) : screenwidth(float(w)), screenheight(float(h)) {
     start = velmoraTimeline[5].start;
     end = velmoraTimeline[5].end;
     wheel = needModel(c, "ToInfinity", "wheel");
@@ -472,6 +471,7 @@ void ToInfinity::show(double time) {
     starshader->use();
     m = camera * pmatrix;
     starshader->setParam("pmatrix", m);
+    starshader->setParam("VIEWPORT", screenwidth, screenheight);
     advance(time);
     stars->draw();
 }
