@@ -57,11 +57,15 @@ void CircParticle::update(double time) {
 
 void CircParticle::draw() {
     glBindVertexArray(vao);
-    glDrawArrays(GL_POINTS, 0, count);
+    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
 }
 
 void CircParticle::createOpenGLBinding() {
     createParticleBuffers(vao, buffers, {&pos, &direction, &birth, &life});
+    // A particle's values hold for all the corners of its instance.
+    glBindVertexArray(vao);
+    for (GLuint attribute = 0; attribute < 4; ++attribute) glVertexAttribDivisor(attribute, 1);
+    glBindVertexArray(0);
 }
 
 } // namespace vexel

@@ -1,4 +1,4 @@
-// Star-trail emitter: points born on a circle in a plane of constant z, travelling along z.
+// Star-trail emitter: particles born on a circle in a plane of constant z, travelling along z.
 #pragma once
 
 #include <GL/glew.h>
@@ -14,6 +14,7 @@ public:
 
     // Advances the simulation to demo time `time` and uploads all four arrays.
     void update(double time);
+    // One instance of a four-corner triangle strip per particle: the program makes each square.
     void draw();
 
 private:

@@ -53,7 +53,8 @@ Value lookup(const std::unordered_map<std::string, Value>& map, const std::strin
 
 } // namespace
 
-// Fields: name, fragment, vertex, two unused tessellation paths, geometry.
+// Fields: name, fragment, vertex, two unused tessellation paths, geometry ("-" for a program
+// without a geometry stage).
 std::vector<ShaderFile> programFiles(const ConfigLine& line) {
     const std::vector<std::string>& fields = line.fields;
 #ifdef __EMSCRIPTEN__
@@ -66,7 +67,9 @@ std::vector<ShaderFile> programFiles(const ConfigLine& line) {
     if (suffix != std::string::npos && std::ifstream(web)) vertex = web;
     return {{fields[1], GL_FRAGMENT_SHADER}, {vertex, GL_VERTEX_SHADER}};
 #else
-    return {{fields[1], GL_FRAGMENT_SHADER}, {fields[2], GL_VERTEX_SHADER}, {fields[5], GL_GEOMETRY_SHADER}};
+    std::vector<ShaderFile> files = {{fields[1], GL_FRAGMENT_SHADER}, {fields[2], GL_VERTEX_SHADER}};
+    if (fields[5] != "-") files.push_back({fields[5], GL_GEOMETRY_SHADER});
+    return files;
 #endif
 }
 

@@ -189,8 +189,7 @@ Velmora::Velmora(int w, int h) : vexel::Demo(w, h) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
 #ifndef __EMSCRIPTEN__
-    // WebGL 2 has both always on and refuses to name them.
-    glEnable(GL_PROGRAM_POINT_SIZE);
+    // WebGL 2 has it always on and refuses to name it.
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
 #endif
     glEnable(GL_BLEND);
@@ -432,7 +431,7 @@ void WholeWorld::show(double time) {
     drawImage(title, poet, (float)rtime / 10.0f, screenquad);
 }
 
-ToInfinity::ToInfinity(int w, int h, vexel::Config* c) {
+ToInfinity::ToInfinity(int w, int h, vexel::Config* c) : screenwidth(float(w)), screenheight(float(h)) {
     start = velmoraTimeline[5].start;
     end = velmoraTimeline[5].end;
     wheel = needModel(c, "ToInfinity", "wheel");
@@ -475,6 +474,7 @@ void ToInfinity::show(double time) {
     starshader->use();
     m = camera * pmatrix;
     starshader->setParam("pmatrix", m);
+    starshader->setParam("VIEWPORT", screenwidth, screenheight);
     advance(time);
     stars->draw();
 }

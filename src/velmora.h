@@ -191,6 +191,8 @@ private:
     vexel::Matrix pmatrix;
     vexel::ShaderProgram* wireframe;
     vexel::ShaderProgram* starshader;
+    float screenwidth;  // the star program sizes its stars in pixels
+    float screenheight;
     vexel::CircParticle* stars; // owned, never deleted
     // The emitter and the drand48 sequence it draws from, as they were at the end of construction.
     // The copy names the same GL buffers, which every update() fills anew.
