@@ -16,6 +16,8 @@ namespace {
 
 // The capture tool's rate for replaying the star stream.
 constexpr int stillFps = 60;
+// A moment of the first title card, which the Title scene shows until 3 s.
+constexpr double titleCardTime = 1.0;
 
 enum class Mode { Loading, Start, Playing, Still };
 
@@ -33,7 +35,7 @@ Page page;
 
 void showTitleCard() {
     page.mode = Mode::Start;
-    page.demo->show(0.0);
+    page.demo->show(titleCardTime);
     EM_ASM(Module.startScreen(true));
 }
 
