@@ -42,8 +42,11 @@ void main() {
     // the quad's coordinates.
     vec2 t = texcoord + (texcoord - 0.5) * (shown - 1.0);
     t.y += (vertical - 1.0) * shown.y;
-    if (any(lessThan(t, vec2(0.0))) || any(greaterThan(t, vec2(1.0)))) discard;
-    // Keep linear filtering from reaching across the repeat into the opposite edge.
+    // Keep linear filtering from reaching across the repeat into the opposite edge. Sampled
+    // before the discard below: past it, the neighbouring fragments that texture() takes its
+    // derivatives from may have left, and with mipmaps the level would be undefined.
     vec2 halfTexel = 0.5 / imageSize;
-    fragColor = texture(image, clamp(t, halfTexel, 1.0 - halfTexel));
+    vec4 texel = texture(image, clamp(t, halfTexel, 1.0 - halfTexel));
+    if (any(lessThan(t, vec2(0.0))) || any(greaterThan(t, vec2(1.0)))) discard;
+    fragColor = texel;
 }
