@@ -57,14 +57,14 @@ void stop() {
     showTitleCard();
 }
 
-// The first frame only lets the page paint its "preparing" line; the second builds the scenes,
-// which takes a while and blocks the page.
+// The first frame only lets the page paint its "Preparing the scenes" line; the second builds
+// the scenes, which takes a while and blocks the page.
 void frame() {
     if (page.mode == Mode::Loading) {
         if (page.frames++ == 0) return;
         page.demo = new Velmora(page.width, page.height);
         page.demo->init();
-        EM_ASM(Module.setStatus(""));
+        EM_ASM(Module.ready());
         if (!page.still) return showTitleCard();
         page.mode = Mode::Still;
         replayStarsTo(page.startTime);
@@ -120,7 +120,6 @@ int main(int argc, char** argv) {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_click_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onClick);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onFullscreenChange);
-    EM_ASM(Module.setStatus("Preparing the scenes"));
     emscripten_set_main_loop(frame, 0, EM_FALSE);
     return 0;
 }
