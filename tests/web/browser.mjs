@@ -9,7 +9,7 @@ import { tmpdir } from "node:os";
 import { extname, join } from "node:path";
 
 const root = process.argv[2] || "build-web";
-const stillsDir = process.argv[3] || join(root, "stills");
+const stillsDir = process.argv[3] || "build/web-stills";
 const referenceDir = "tests/velmora/reference";
 const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".mp3": "audio/mpeg" };
 const server = createServer((request, response) => {
