@@ -290,10 +290,10 @@ TEST(Preview, ReloadsASaveWholeBlamesTheFileAtFaultAndReportsWhatIsGone) {
     Image withTerrain = preview.grab();
     save(terrain, "v 0 0 0\n");
     preview.waitFor("error in data/models/terrain.obj");
-    EXPECT_EQ(withTerrain.rgba, preview.grab().rgba);
+    EXPECT_TRUE(withTerrain.rgba == preview.grab().rgba) << "a refused save changed the picture";
     save(terrain, "v 0 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n");
     preview.waitFor("reloaded data/models/terrain.obj");
-    EXPECT_NE(withTerrain.rgba, preview.grab().rgba);
+    EXPECT_FALSE(withTerrain.rgba == preview.grab().rgba) << "the saved model is not drawn";
 
     // R reloads everything config.txt names, each of it whole again: a line each, and no error.
     std::ifstream config(show.path("config.txt"));
