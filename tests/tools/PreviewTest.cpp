@@ -187,7 +187,7 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     EXPECT_FALSE(preview.hearsTone());
 
     // A frame before the planet scene, L loops the intro, which played comes round again.
-    EXPECT_NEAR(planet.start + 0.001, preview.press("3", "seek"), 1e-9);
+    EXPECT_NEAR(planet.start, preview.press("3", "seek"), 1e-9);
     EXPECT_EQ(frameTime(std::lround(planet.start * liveRate) - 1, liveRate), preview.press("shift+Left", "seek"));
     preview.press("l", loopOf(intro));
     preview.press("space", "playing");
@@ -196,12 +196,12 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     preview.press("l", "loop off");
 
     // At the edge the scene that starts there is the current one.
-    EXPECT_NEAR(planet.start + 0.001, preview.press("Next", "seek"), 1e-9);
+    EXPECT_NEAR(planet.start, preview.press("Next", "seek"), 1e-9);
     preview.press("shift+Left", "seek");
     EXPECT_EQ(planet.start, preview.press("shift+Right", "seek"));
     EXPECT_EQ(planet.start, preview.press("l", loopOf(planet)));
     preview.press("l", "loop off");
-    EXPECT_NEAR(intro.start + 0.001, preview.press("Prior", "seek"), 1e-9);
+    EXPECT_NEAR(intro.start, preview.press("Prior", "seek"), 1e-9);
 
     // The timeline's right end, played into the end of the show, which pauses it in the last scene.
     preview.press("Tab", "display on");

@@ -78,7 +78,7 @@ class ScenesTest : public ::testing::Test {
 protected:
     // The show is loaded once per process, in a hidden window as skorvane-capture loads it.
     static void SetUpTestSuite() {
-        session = new Session("skorvane-test", width, height, SDL_WINDOW_HIDDEN, false);
+        session = new Session("skorvane-test", width, height, SDL_WINDOW_HIDDEN, true);
         glEnable(GL_DEBUG_OUTPUT);
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(collect, nullptr);
@@ -99,19 +99,19 @@ protected:
 
 Session* ScenesTest::session = nullptr;
 
-// What each scene draws, and where, the reference frames show.
-TEST_F(ScenesTest, EachSceneDrawsInsideItsWindowAndNothingDrawsAtItsEdges) {
-    for (const SceneWindow& scene : velmoraTimeline) {
-        SCOPED_TRACE(scene.name);
-        for (double edge : {scene.start, scene.end}) {
-            frame(edge);
-            EXPECT_TRUE(draws.empty()) << edge;
+// What each scene draws, and where, the reference frames show; here, that every frame of the show
+// draws, from each scene's start on and at the show's end, and that the frames after it are black
+// rather than the last picture.
+TEST_F(ScenesTest, EveryFrameOfTheShowDrawsAndThenTheFramesAreBlack) {
+    for (const SceneWindow& scene : velmoraTimeline)
+        for (double time : {scene.start, scene.end - 0.001, scene.end}) {
+            frame(time);
+            EXPECT_FALSE(draws.empty()) << scene.name << " at " << time;
         }
-        for (double inside : {scene.start + 0.001, scene.end - 0.001}) {
-            frame(inside);
-            EXPECT_FALSE(draws.empty()) << inside;
-        }
-    }
+    frame(velmoraTimeline.back().end + 0.001);
+    EXPECT_TRUE(draws.empty());
+    Pixels after = session->read(); // red, green and blue 0, alpha 255
+    EXPECT_EQ(3 * (after.size() / 4), std::size_t(std::count(after.begin(), after.end(), 0)));
 }
 
 // The model's rotation part (its 3 x 3 upper left) in draw i. The draw's matrix is that of draw
