@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -179,6 +180,17 @@ TEST_F(ScenesTest, MissingModelStopsStartUpNamingSceneAndKey) {
     expectStop("ToInfinity", "toycar", [](vexel::Config* c) { new ToInfinity(width, height, c); });
 }
 
+// The window's own depth buffer, which the show draws into: without X, EGL gives 16 bits unless
+// asked, and the wheels and the turtle's shell z-fight.
+TEST_F(ScenesTest, WindowHasA24BitDepthBuffer) {
+    GLint target = 0, bits = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &bits);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+    EXPECT_GE(bits, 24);
+}
+
 // The frames skorvane-capture made at the times their names give (tools/approve-references.sh makes
 // them again after a deliberate change of the picture), drawn again here. The software rasteriser's
 // threads may round a few edge pixels apart; a wrong colour, place, turn or order moves far more.
@@ -187,6 +199,10 @@ TEST_F(ScenesTest, FramesMatchTheApprovedReferences) {
     for (const auto& entry : std::filesystem::directory_iterator("tests/velmora/reference"))
         references[std::stod(entry.path().stem().string().substr(std::string("frame-").size()))] = entry.path();
     ASSERT_GE(references.size(), 10u);
+    // A run meant for another driver draws on it, not on a fallback.
+    if (const char* renderer = std::getenv("SKORVANE_TEST_RENDERER")) {
+        EXPECT_NE(std::string::npos, std::string(reinterpret_cast<const char*>(glGetString(GL_RENDERER))).find(renderer));
+    }
     for (const auto& [time, path] : references) {
         // With the star stream as the live show at 60 frames a second has left it.
         session->render(time, 60);
