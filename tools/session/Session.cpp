@@ -65,10 +65,11 @@ void Session::restartStarStream() {
 }
 
 Pixels Session::read() {
-    Pixels pixels(std::size_t(width) * height * 4);
+    Pixels pixels;
     if (target) {
         pixels = target->pixels();
     } else {
+        pixels.resize(std::size_t(width) * height * 4);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
         glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
