@@ -139,10 +139,6 @@ void expectDisplay(const Image& shown, const Image& picture, double time) {
 }
 
 // A seek into `scene` lands just inside it: on its first millisecond or the one after.
-void expectJustInside(const SceneWindow& scene, double time) {
-    EXPECT_TRUE(time >= scene.start && time <= scene.start + 0.0011) << time << " in " << scene.name;
-}
-
 std::string loopOf(const SceneWindow& scene) {
     char line[64];
     std::snprintf(line, sizeof line, "loop %.3f:%.3f", scene.start, scene.end);
@@ -173,7 +169,7 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     Preview preview(show.path(), "--from 86");
     const SceneWindow &intro = velmoraTimeline[1], &planet = velmoraTimeline[2], &last = velmoraTimeline.back();
     // Played in the star stream, where the music has ended, then paused: the picture is the
-    // captured frame of that time, under the display.
+    // captured frame of that time (drawn offscreen, so a few edge pixels round apart), under the display.
     preview.waitFor("86.000 playing");
     EXPECT_FALSE(preview.hearsTone());
     double rest = preview.press("space", "paused");
@@ -181,7 +177,7 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     preview.press("Tab", "display off");
     Image picture = preview.grab();
     Image captured = captureFrames(show.path("frame.png"), "640x360", {rest})[0];
-    EXPECT_TRUE(imagesClose(picture, captured, {0, 0, 0.0}, "preview-rest"));
+    EXPECT_TRUE(imagesClose(picture, captured, sameFrame, "preview-rest"));
     expectDisplay(shown, picture, rest);
 
     // The music moves with the picture, and pauses with it.
@@ -194,10 +190,10 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     // Scene k's key, then a second on and back: a frame before the planet scene, L loops the intro,
     // which played comes round again.
     for (int k = 0; k < int(velmoraTimeline.size()); k++)
-        expectJustInside(velmoraTimeline[k], preview.press(std::to_string(k + 1), "seek"));
-    double entry = preview.press("3", "seek");
-    EXPECT_NEAR(entry + 1.0, preview.press("Right", "seek"), 1e-9);
-    EXPECT_NEAR(entry, preview.press("Left", "seek"), 1e-9);
+        EXPECT_NEAR(velmoraTimeline[k].start, preview.press(std::to_string(k + 1), "seek"), 1e-9) << k + 1;
+    EXPECT_NEAR(planet.start, preview.press("3", "seek"), 1e-9);
+    EXPECT_NEAR(planet.start + 1.0, preview.press("Right", "seek"), 1e-9);
+    EXPECT_NEAR(planet.start, preview.press("Left", "seek"), 1e-9);
     EXPECT_EQ(frameTime(std::lround(planet.start * liveRate) - 1, liveRate), preview.press("shift+Left", "seek"));
     preview.press("l", loopOf(intro));
     preview.press("space", "playing");
@@ -206,12 +202,12 @@ TEST(Preview, KeysClicksAndTheEndOfTheShowMoveThePictureAndTheMusicTogether) {
     preview.press("l", "loop off");
 
     // At the edge the scene that starts there is the current one.
-    expectJustInside(planet, preview.press("Next", "seek"));
+    EXPECT_NEAR(planet.start, preview.press("Next", "seek"), 1e-9);
     preview.press("shift+Left", "seek");
     EXPECT_EQ(planet.start, preview.press("shift+Right", "seek"));
     EXPECT_EQ(planet.start, preview.press("l", loopOf(planet)));
     preview.press("l", "loop off");
-    expectJustInside(intro, preview.press("Prior", "seek"));
+    EXPECT_NEAR(intro.start, preview.press("Prior", "seek"), 1e-9);
 
     // The timeline's right end: a loop ending with the show comes round before the end can pause
     // it; without the loop, played into the end of the show, which pauses it in the last scene.
