@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 source tools/setup.sh
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool \
     glslang-tools lame sox ffmpeg fonts-dejavu-core clang libclang-rt-14-dev valgrind \
-    dpkg-dev file desktop-file-utils lintian emscripten chromium nodejs
+    dpkg-dev file desktop-file-utils lintian mesa-vulkan-drivers emscripten chromium nodejs
 build_project -DSKORVANE_TESTS=ON -DSKORVANE_TOOLS=ON -DSKORVANE_SLOW_TESTS=ON
 
 display=90

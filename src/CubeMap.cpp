@@ -5,6 +5,7 @@
 namespace vexel {
 
 CubeMap::CubeMap(int size, int width, int height) : size(size), width(width), height(height) {
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &frameTarget);
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
 
@@ -32,7 +33,7 @@ CubeMap::CubeMap(int size, int width, int height) : size(size), width(width), he
         std::printf("CubeMap not complete %d\n", int(glCheckFramebufferStatus(GL_FRAMEBUFFER)));
     }
 
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, frameTarget);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
@@ -41,6 +42,7 @@ CubeMap::~CubeMap() {
 }
 
 void CubeMap::setAsRendertarget() {
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &frameTarget);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glViewport(0, 0, size, size);
 }
@@ -51,7 +53,7 @@ void CubeMap::setSide(int side) {
 }
 
 void CubeMap::unset() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, frameTarget);
     glViewport(0, 0, width, height);
 }
 

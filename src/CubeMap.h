@@ -14,7 +14,8 @@ public:
     void setAsRendertarget();
     // Attaches face `side` (0..5, GL order +X, -X, +Y, -Y, +Z, -Z) to the bound framebuffer.
     void setSide(int side);
-    // Returns to the window's framebuffer and viewport.
+    // Returns to the framebuffer bound before setAsRendertarget (the window's, or the one a tool
+    // draws the frame into) and to the frame's viewport.
     void unset();
     GLuint getID();
 
@@ -22,6 +23,7 @@ private:
     GLuint fbo = 0;
     GLuint cubemap = 0;
     GLuint render = 0;
+    GLint frameTarget = 0; // the framebuffer to return to
     int size = 0;
     int width = 0;
     int height = 0;

@@ -15,7 +15,9 @@ public:
     // Builds the scenes; called once, after construction and before the first show().
     virtual void init() = 0;
 
-    // Draws every scene whose window strictly contains `time`, in insertion order.
+    // Draws every scene whose window holds `time`, in insertion order: a window holds its start and
+    // not its end, except that the show's last moment is drawn too. A time that no window holds
+    // (after the show, while the music plays on) gives a cleared frame.
     void show(double time);
 
 protected:

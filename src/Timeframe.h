@@ -1,4 +1,4 @@
-// A scene of the show: a window of demo time, exclusive at both ends, and a frame drawer.
+// A scene of the show: a window of demo time, from its start up to its end, and a frame drawer.
 #pragma once
 
 namespace vexel {

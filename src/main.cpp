@@ -1,60 +1,77 @@
-// Skorvane: opens the full-screen window, plays the music once and shows the demo until
-// the music ends or Escape is pressed.
+// Skorvane: opens the full-screen window, plays the music once and shows the demo until the
+// music ends, Escape is pressed or the process is told to stop (SIGTERM, SIGINT).
+#include "GLWindow.h"
 #include "velmora.h"
 
-#include <GL/glew.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <string>
 
 namespace {
 
-// Start-up failures end the program with one line naming what failed and why.
-[[noreturn]] void fail(const char* what, const char* reason) {
-    std::printf("%s: %s\n", what, reason);
-    std::fflush(stdout);
-    std::exit(1);
+volatile std::sig_atomic_t stopSignal = 0;
+
+// SDL's own handlers would turn SIGTERM and SIGINT into SDL_QUIT, which is also what a window
+// manager's close request becomes, and that one the show ignores: the signals get handlers of ours.
+// Until they are set (start-up), both end the process at once, as by default.
+void catchStopSignals() {
+    for (int signal : {SIGINT, SIGTERM}) std::signal(signal, [](int caught) { stopSignal = caught; });
 }
 
-bool hasCoreContext41() {
-    GLint major = 0, minor = 0, profile = 0;
-    glGetIntegerv(GL_MAJOR_VERSION, &major);
-    glGetIntegerv(GL_MINOR_VERSION, &minor);
-    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
-    return (major > 4 || (major == 4 && minor >= 1)) && (profile & GL_CONTEXT_CORE_PROFILE_BIT);
-}
+// The music, or, where no sound device opens, its silence: the show keeps its clock and still ends
+// when the track would.
+class Soundtrack {
+public:
+    explicit Soundtrack(const char* path) {
+        std::string reason = openDevice();
+        if (!reason.empty()) {
+            std::printf("cannot open the audio device: %s; playing without sound\n", reason.c_str());
+            std::fflush(stdout);
+            // The track is read through SDL_mixer, which needs a device: a silent one will do.
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+            reason = openDevice();
+            if (!reason.empty()) fail("cannot open the audio device: " + reason);
+            silent = true;
+        }
+        music = Mix_LoadMUS(path);
+        if (!music) fail(std::string("cannot load music ") + path + ": " + Mix_GetError());
+        length = Mix_MusicDuration(music);
+    }
+
+    ~Soundtrack() { Mix_FreeMusic(music); }
+
+    void play() {
+        if (!silent) Mix_PlayMusic(music, 1);
+    }
+
+    // Whether the track still plays at demo time `time`.
+    bool playing(double time) const { return silent ? time < length : Mix_PlayingMusic() != 0; }
+
+private:
+    // The reason the device does not open, or nothing.
+    static std::string openDevice() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
+        if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) != 0) return Mix_GetError();
+        return "";
+    }
+
+    Mix_Music* music = nullptr;
+    bool silent = false;
+    double length = 0.0; // seconds
+};
 
 } // namespace
 
 int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) fail("cannot initialise SDL", SDL_GetError());
-
-    // Ask for the desktop's own size: without a window manager a 0 x 0 window stays 1 x 1.
-    SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) fail("cannot read the desktop size", SDL_GetError());
-    SDL_Window* w = SDL_CreateWindow("Skorvane", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, desktop.w,
-                                     desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
-    if (!w) fail("cannot create the window", SDL_GetError());
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_Window* w = openGLWindow("Skorvane", 0, 0, SDL_WINDOW_FULLSCREEN_DESKTOP, false);
     SDL_ShowCursor(SDL_DISABLE);
-
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    if (!SDL_GL_CreateContext(w)) fail("cannot create an OpenGL 4.1 core context", SDL_GetError());
-
-    glewExperimental = GL_TRUE;
-    GLenum glew = glewInit();
-    if (glew != GLEW_OK) fail("cannot initialise GLEW", reinterpret_cast<const char*>(glewGetErrorString(glew)));
-    if (!hasCoreContext41())
-        fail("cannot create an OpenGL 4.1 core context",
-             reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-
-    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) != 0) fail("cannot open the audio device", Mix_GetError());
-    Mix_Music* music = Mix_LoadMUS("data/velmora.mp3");
-    if (!music) fail("cannot load music data/velmora.mp3", Mix_GetError());
+    Soundtrack* soundtrack = new Soundtrack("data/velmora.mp3");
 
     int width = 0, height = 0;
     SDL_GetWindowSize(w, &width, &height);
@@ -68,25 +85,31 @@ int main(int, char**) {
         return 1;
     }
 
-    Mix_PlayMusic(music, 1);
+    catchStopSignals();
+    soundtrack->play();
     Uint32 start = SDL_GetTicks();
 
-    int quit = 0;
+    bool quit = false;
     SDL_Event event;
     while (!quit) {
         while (SDL_PollEvent(&event)) {
-            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = true;
         }
-        if (!Mix_PlayingMusic()) quit = 1;
         double time = (double(SDL_GetTicks()) - double(start)) / 1000.0;
+        if (!soundtrack->playing(time) || stopSignal) quit = true;
         demo->show(time);
         SDL_GL_SwapWindow(w);
     }
 
     SDL_ShowCursor(SDL_ENABLE);
     SDL_DestroyWindow(w);
-    Mix_FreeMusic(music);
+    delete soundtrack;
     Mix_Quit();
     SDL_Quit();
+    // Ended by a signal, the process says so to whoever waits for it, as it would have unhandled.
+    if (stopSignal) {
+        std::signal(stopSignal, SIG_DFL);
+        std::raise(stopSignal);
+    }
     return 0;
 }

@@ -215,7 +215,7 @@ void Velmora::replayStarStream(double from, double time, int fps) {
     for (long n = long(std::ceil(std::max(from, toInfinity->start) * fps));; n++) {
         double t = frameTime(n, fps);
         if (t >= time) break;
-        if (t > toInfinity->start && t > from) toInfinity->advance(t);
+        if (t >= toInfinity->start && t > from) toInfinity->advance(t);
     }
 }
 

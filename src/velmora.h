@@ -18,7 +18,8 @@
 
 class ToInfinity;
 
-// One scene of the show: its name and its window of demo time, exclusive at both ends.
+// One scene of the show: its name and its window of demo time, which holds its start; the end is
+// the next scene's start, and the last scene's end the show's last frame.
 struct SceneWindow {
     const char* name;
     double start;

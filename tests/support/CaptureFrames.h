@@ -16,8 +16,8 @@ inline RunResult runCapture(const std::string& arguments, const std::string& env
     return runCommand("cd " SKORVANE_SOURCE_DIR " && " + environment + " " + captureTool + " " + arguments);
 }
 
-// Draws the frames at `times` at `size` in one run, saved under names made from `out`, and loads
-// them in the order given.
+// Draws the frames at `times` at `size` in one run, saved as `out` or, for several times, under
+// names made from it, and loads them in the order given.
 inline std::vector<Image> captureFrames(const std::string& out, const std::string& size,
                                         const std::vector<double>& times, const std::string& environment = "") {
     std::string arguments = "--size " + size + " --out " + out;
@@ -25,6 +25,6 @@ inline std::vector<Image> captureFrames(const std::string& out, const std::strin
     RunResult run = runCapture(arguments, environment);
     EXPECT_EQ(0, run.status) << arguments << "\n" << run.output;
     std::vector<Image> frames;
-    for (double t : times) frames.push_back(loadPng(framePath(out, t, times.size() > 1)));
+    for (double t : times) frames.push_back(loadPng(times.size() > 1 ? framePath(out, t, true) : out));
     return frames;
 }

@@ -2,6 +2,8 @@
 // process, framebuffers of the test's own for read-back, and the small GL helpers the suites share.
 #pragma once
 
+#include "OffscreenTarget.h"
+
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -10,22 +12,8 @@
 #include <functional>
 #include <vector>
 
-// An RGBA8 colour + depth framebuffer of the test's own, bound with a viewport to match while it
-// lives; the default framebuffer is bound again when it goes.
-class Target {
-public:
-    Target(int width, int height);
-    ~Target();
-    Target(const Target&) = delete;
-    Target& operator=(const Target&) = delete;
-
-    // Its RGBA pixels, bottom row first.
-    std::vector<std::uint8_t> pixels() const;
-
-private:
-    int width, height;
-    GLuint framebuffer = 0, buffers[2] = {0, 0};
-};
+// A framebuffer of the test's own for read-back, as the capture tool draws into.
+using Target = OffscreenTarget;
 
 class GLTest : public ::testing::Test {
 protected:

@@ -39,11 +39,14 @@ TEST(Capture, SheetTilesAndEachFrameStandAlone) {
     std::vector<double> times(std::begin(sheetMoments), std::end(sheetMoments));
     times.push_back(sheetMoments[5] - 0.123);
     std::vector<Image> alone = captureFrames(dir.path("frame.png"), "64x36", times);
-    for (int i = 0; i < 6; i++)
+    for (int i = 0; i < 6; i++) {
+        EXPECT_TRUE(sheetMoments[i] > velmoraTimeline[i].start && sheetMoments[i] < velmoraTimeline[i].end)
+            << "tile " << i << " is not of scene " << velmoraTimeline[i].name;
         for (int y = 0; y < 36; y++) {
             auto row = sheet.rgba.begin() + (std::size_t(layout.top(i) + y) * sheet.width + layout.left(i)) * 4;
             ASSERT_TRUE(std::equal(row, row + 64 * 4, alone[i].rgba.begin() + y * 64 * 4)) << "tile " << i << " row " << y;
         }
+    }
 }
 
 TEST(Capture, BenchReportsEverySceneWithPositiveTimes) {
@@ -71,6 +74,9 @@ TEST(Capture, VideoHasTheFramesAndTheSoundOfItsTimes) {
 
     std::vector<Image> captured =
         captureFrames(dir.path("frame.png"), "160x90", {20.2, 20.3, 20.4, 21.4, 21.5, 21.6}, "env -u DISPLAY");
+    for (const char* name : {"frame-20.200.png", "frame-20.300.png", "frame-20.400.png", "frame-21.400.png",
+                             "frame-21.500.png", "frame-21.600.png"})
+        EXPECT_TRUE(std::filesystem::exists(dir.path(name))) << name;
     runCommand("ffmpeg -v error -i " + out + " -vf 'select=eq(n\\,3)+eq(n\\,15)' -vsync 0 " + dir.path("v%d.png"));
     for (int k = 0; k < 2; k++) {
         Image frame = loadPng(dir.path("v" + std::to_string(k + 1) + ".png"));
@@ -128,33 +134,52 @@ TEST(Capture, SignalsEndTheToolPromptly) {
 }
 
 // Every numeric option of both tools takes a plain decimal number only: NaN passes every range
-// check and made the star stream's replay wait forever. The refusal comes before any window, so a
-// display that is not there makes an argument taken by mistake fail fast, with another status.
+// check and made the star stream's replay wait forever. Each limit is refused just outside it and
+// taken just inside. The refusal comes before any window, so a display that is not there makes an
+// argument taken fail fast, with status 1.
 TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
     TempDir dir;
     std::string out = dir.path("never.png");
-    const std::string preview = "DISPLAY=:6969 " + previewTool + " ";
-    const std::string captureCommand = "DISPLAY=:6969 " + captureTool + " ";
-    // Each template with % for the value: every other value in it is good.
-    const char* numeric[] = {"--time % --out ", "--fps % --time 5 --out ", "--from % --to 50 --video ",
-                             "--from 1 --to % --video ", "--bench --frames % --json ",
-                             "--size %x36 --time 5 --out ", "--size 64x% --time 5 --out "};
-    std::vector<std::string> commands;
-    for (const char* value : {"nan", "inf", "1e999", "1e1", "0x10", "' 5'", "'5 '", "+5", "''"}) {
-        for (std::string arguments : numeric)
-            commands.push_back(captureCommand + arguments.replace(arguments.find('%'), 1, value) + out);
-        for (std::string arguments : {"--from %", "--loop %:50", "--loop 1:%", "--size %x36", "--size 64x%"})
-            commands.push_back(preview + arguments.replace(arguments.find('%'), 1, value));
-    }
-    commands.insert(commands.end(), {captureCommand + "--frobnicate 1 --time 5 --out " + out,
-                                     captureCommand + "--time 100.5 --out " + out, preview + "--loop 7:6",
-                                     preview + "--from", preview + "--size 12", preview + "--frobnicate"});
-    for (const std::string& command : commands) {
+    const std::string preview = "DISPLAY=:6969 " + previewTool + " ", capture = "DISPLAY=:6969 " + captureTool + " ";
+    // A command with % for the value, every other value in it good, and its limits: a value just
+    // inside each and one just outside.
+    struct Option {
+        std::string command;
+        std::vector<std::pair<std::string, std::string>> limits;
+    };
+    const Option options[] = {
+        {capture + "--time % --out " + out, {{"0.001", "0"}, {"99.999", "100"}}},
+        {capture + "--fps % --time 5 --out " + out, {{"1", "0"}, {"240", "241"}, {"240", "239.5"}}},
+        {capture + "--from % --to 50 --video " + out, {{"49.999", "50"}}},
+        {capture + "--from 1 --to % --video " + out, {{"100", "100.001"}}},
+        {capture + "--bench --frames % --json " + out, {{"1", "0"}, {"10000", "10001"}}},
+        {capture + "--size %x36 --time 5 --out " + out, {{"1", "0"}, {"8192", "8193"}}},
+        {capture + "--size 64x% --time 5 --out " + out, {{"1", "0"}, {"8192", "8193"}}},
+        {preview + "--from %", {{"100", "100.001"}}},
+        {preview + "--loop %:50", {{"49.999", "50"}}},
+        {preview + "--loop 1:%", {{"100", "100.001"}}},
+        {preview + "--size %x36", {{"1", "0"}, {"8192", "8193"}}},
+        {preview + "--size 64x%", {{"1", "0"}, {"8192", "8193"}}}};
+    auto expectStatus = [](const std::string& command, int status) {
         SCOPED_TRACE(command);
         RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && " + command);
-        EXPECT_EQ(2, run.status);
-        EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(), '\n')) << run.output;
+        EXPECT_EQ(status, run.status);
+        // Refused in one line; taken, it goes on to find no display.
+        EXPECT_TRUE(status == 2 ? std::count(run.output.begin(), run.output.end(), '\n') == 1
+                                : run.output.find("cannot open a display") != std::string::npos)
+            << run.output;
+    };
+    for (const Option& option : options) {
+        auto with = [&](const std::string& value) {
+            return std::string(option.command).replace(option.command.find('%'), 1, value);
+        };
+        for (const auto& [inside, outside] : option.limits) expectStatus(with(inside), 1), expectStatus(with(outside), 2);
+        for (const char* value : {"nan", "inf", "1e999", "1e1", "0x10", "' 5'", "'5 '", "+5", "''"})
+            expectStatus(with(value), 2);
     }
+    for (const std::string& command : {capture + "--frobnicate 1 --time 5 --out " + out, preview + "--from",
+                                       preview + "--size 12", preview + "--frobnicate"})
+        expectStatus(command, 2);
 }
 
 // --help answers, and what a tool needs and lacks is named in one line: config.txt (the capture

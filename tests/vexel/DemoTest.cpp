@@ -28,10 +28,13 @@ struct Timeline : vexel::Demo {
 
 } // namespace
 
-TEST(DemoTest, OverlappingWindowsDrawInInsertionOrderAndExcludeTheirEnds) {
+// A window holds its start and not its end, so an edge draws the scene that begins there; the
+// show's last moment still draws its last scene, and nothing draws after it.
+TEST(DemoTest, OverlappingWindowsDrawInInsertionOrderFromTheirStartsToTheShowsEnd) {
     Scene late('l', 2.0, 8.0), early('e', 0.0, 5.0);
     Timeline demo({&late, &early});
-    for (auto [time, expected] : {std::pair{3.0, "le"}, {2.0, "e"}, {5.0, "l"}, {8.0, ""}}) {
+    for (auto [time, expected] : {std::pair{3.0, "le"}, {2.0, "le"}, {0.0, "e"}, {5.0, "l"}, {8.0, "l"},
+                                  {-0.001, ""}, {8.001, ""}}) {
         drawn.clear();
         demo.show(time);
         EXPECT_EQ(expected, drawn) << time;

@@ -35,16 +35,6 @@ PosAndDirection step(Vec p, const std::vector<Triangle>& triangles) {
 
 class ParticleTest : public GLTest {};
 
-TEST_F(ParticleTest, AFountainStartsAtItsPointWithASmallStepAndALifeOfUpTo12Seconds) {
-    queuedDraws = {0.1, 0.2, 0.4, 0.5};
-    Particle fountain(1, 1, 2, 3);
-    Uploaded born = readUploaded(fountain);
-    EXPECT_EQ((Floats{1, 2, 3}), born.pos);
-    EXPECT_EQ((Floats{d[0], d[1], d[2]}), born.direction);
-    EXPECT_EQ((Floats{0}), born.birth);
-    EXPECT_EQ((Floats{6}), born.life);
-}
-
 // A crossing reverses the step, which is then taken in the same update; each triangle is tested
 // with the direction as the triangles before it left it.
 TEST_F(ParticleTest, AStepThroughATriangleIsReversed) {

@@ -7,7 +7,7 @@
 
 const char* const captureUsage =
     "usage: skorvane-capture OPTIONS, run where config.txt and data/ are\n"
-    "  --time SECONDS      save the frame at this demo time (0 < SECONDS < 100); may be repeated\n"
+    "  --time SECONDS      save the frame at this demo time (0 to 100); may be repeated\n"
     "  --out FILE.png      where --time saves; with several times, each file name gets -SECONDS\n"
     "  --size WxH          frame size in pixels (default 1280x720)\n"
     "  --fps N             frame rate of a video and of the star stream's replay (default 60)\n"
@@ -39,8 +39,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
         const char* value = flag ? "" : argv[i + 1];
         double number = 0.0;
         if (arg == "--time") {
-            if (!parseNumber(value, number) || number <= 0.0 || number >= 100.0) {
-                error = std::string("time ") + value + " is not inside the show (0 < time < 100)";
+            if (!parseNumber(value, number) || number < 0.0 || number > 100.0) {
+                error = std::string("time ") + value + " is not inside the show (0 to 100)";
                 return false;
             }
             options.times.push_back(number);

@@ -32,9 +32,8 @@ long showEndMs() {
     return toMs(velmoraTimeline.back().end);
 }
 
-// Just inside scene k's window, which excludes its start.
-long sceneEntryMs(int k) {
-    return toMs(velmoraTimeline[k].start) + 1;
+long sceneStartMs(int k) {
+    return toMs(velmoraTimeline[k].start);
 }
 
 // The scene on show at `ms`: at an edge the one that starts there, at the end of the show the last.
@@ -186,9 +185,9 @@ private:
         case SDLK_SPACE: setPaused(!paused); break;
         case SDLK_LEFT: seek(shift ? toMs(frameTime(frame - 1, liveRate)) : now() - 1000); break;
         case SDLK_RIGHT: seek(shift ? toMs(frameTime(frame + 1, liveRate)) : now() + 1000); break;
-        case SDLK_PAGEUP: seek(sceneEntryMs(std::max(sceneAt(now()) - 1, 0))); break;
+        case SDLK_PAGEUP: seek(sceneStartMs(std::max(sceneAt(now()) - 1, 0))); break;
         case SDLK_PAGEDOWN:
-            if (sceneAt(now()) < last) seek(sceneEntryMs(sceneAt(now()) + 1));
+            if (sceneAt(now()) < last) seek(sceneStartMs(sceneAt(now()) + 1));
             break;
         case SDLK_HOME: seek(0); break;
         case SDLK_l: toggleSceneLoop(); break;
@@ -198,7 +197,7 @@ private:
             note(now(), showOverlay ? "display on" : "display off");
             break;
         default:
-            if (key >= SDLK_1 && key < SDLK_1 + last + 1) seek(sceneEntryMs(key - SDLK_1));
+            if (key >= SDLK_1 && key < SDLK_1 + last + 1) seek(sceneStartMs(key - SDLK_1));
         }
     }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,7 +32,8 @@ bool parseSize(const char* text, int& width, int& height) {
     const char* x = std::strchr(text, 'x');
     if (!x || !plainDecimal(text, std::size_t(x - text), false) || !plainDecimal(x + 1, std::strlen(x + 1), false))
         return false;
-    double w = std::strtod(text, nullptr), h = std::strtod(x + 1, nullptr);
+    // The width alone: strtod would read "0x36" whole, as hexadecimal.
+    double w = std::strtod(std::string(text, x).c_str(), nullptr), h = std::strtod(x + 1, nullptr);
     if (w < 1 || h < 1 || w > 8192 || h > 8192) return false;
     width = int(w), height = int(h);
     return true;

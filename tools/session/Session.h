@@ -2,24 +2,25 @@
 // draw with. Start-up failures end the process with one line and status 1, as skorvane does.
 #pragma once
 
+#include "GLWindow.h"
+#include "OffscreenTarget.h"
 #include "velmora.h"
 
 #include <SDL.h>
 
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <vector>
 
 using Pixels = std::vector<std::uint8_t>;
 
-// Prints `message` as one line and ends the process with status 1.
-[[noreturn]] void fail(const std::string& message);
-
 class Session {
 public:
     // Opens a window of `width` x `height` (or the desktop's size with SDL_WINDOW_FULLSCREEN_DESKTOP)
-    // and a 4.1 core context in it. With `headless`, a process without DISPLAY draws offscreen.
-    Session(const char* title, int width, int height, std::uint32_t windowFlags, bool headless);
+    // and a 4.1 core context in it. With `offscreen`, for frames that are read back and never shown,
+    // the frames go into a framebuffer of the session's own, and a process without DISPLAY draws
+    // through SDL's offscreen driver.
+    Session(const char* title, int width, int height, std::uint32_t windowFlags, bool offscreen);
 
     // Loads config.txt and builds the scenes as skorvane does.
     void buildDemo();
@@ -38,7 +39,7 @@ public:
     // Puts the star stream back at the scene's start.
     void restartStarStream();
 
-    // The back buffer as RGBA rows, top row first, fully opaque.
+    // The frame drawn last as RGBA rows, top row first, fully opaque.
     Pixels read();
 
     SDL_Window* window = nullptr;
@@ -48,6 +49,7 @@ public:
     double initSeconds = 0.0;
 
 private:
+    std::unique_ptr<OffscreenTarget> target; // with `offscreen`, bound from start-up on
     double simulated = 0.0;      // the latest demo time the star stream was moved to
     int streamFps = 0;           // the rate of the frames render() last replayed
     bool streamOnFrames = true;  // the stream stands as a live show at streamFps leaves it
