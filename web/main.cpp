@@ -26,6 +26,7 @@ struct Page {
     int frames = 0;
     double startTime = 0.0;
     bool still = false;
+    bool fullscreen = false; // the page went full-screen since the show last started
     int width = 0;
     int height = 0;
     Velmora* demo = nullptr; // lives until the page closes
@@ -47,6 +48,7 @@ void replayStarsTo(double time) {
 
 void play() {
     page.mode = Mode::Playing;
+    page.fullscreen = false;
     replayStarsTo(page.startTime);
     EM_ASM(Module.play($0), page.startTime);
 }
@@ -92,8 +94,15 @@ EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*) {
     return EM_FALSE;
 }
 
+// Only leaving the full-screen that this start entered stops the show: the change that the last
+// stop's exit from full-screen brings can arrive after the next start.
 EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
-    if (!event->isFullscreen) stop();
+    if (event->isFullscreen) {
+        page.fullscreen = true;
+    } else if (page.fullscreen) {
+        page.fullscreen = false;
+        stop();
+    }
     return EM_FALSE;
 }
 

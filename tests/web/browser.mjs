@@ -114,6 +114,11 @@ try {
   await Promise.all(key("Escape"));
   await until(`${startShown} && Module.music.paused`, 5, "the start screen after Escape");
   check(true, "Escape returns to the start screen");
+  await Promise.all(key("Space"));
+  await until("!!document.fullscreenElement && !Module.music.paused", 5, "full-screen play after a key");
+  await evaluate("document.exitFullscreen().then(() => true)");
+  await until(`${startShown} && Module.music.paused`, 5, "the start screen after leaving full-screen");
+  check(true, "leaving full-screen returns to the start screen");
   await Promise.all(key("Enter"));
   await until(`${startShown} && Module.music.ended`, 20, "the start screen at the music's end");
   check(true, "eleven seconds of play to the music's end, which returns to the start screen");
@@ -122,8 +127,9 @@ try {
   check(false, error.message);
 }
 check(problems.length === 0, `no console error or warning${problems.length ? ": " + problems.join(" | ") : ""}`);
-chromium.kill();
-await new Promise((done) => chromium.once("exit", done));
+session = undefined;
+send("Browser.close");
+if (chromium.exitCode === null && chromium.signalCode === null) await new Promise((done) => chromium.once("exit", done));
 server.close();
-rmSync(profile, { recursive: true, force: true });
+rmSync(profile, { recursive: true, force: true, maxRetries: 10 });
 process.exit(failures ? 1 : 0);
