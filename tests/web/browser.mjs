@@ -102,6 +102,12 @@ try {
   await open("?t=90");
   await until(startShown, 120, "the start screen");
   writeFileSync(join(stillsDir, "start.png"), Buffer.from((await send("Page.captureScreenshot", { format: "png" })).data, "base64"));
+  // Under its line, the start screen is the first title card, as at 2.999 s.
+  await evaluate("document.getElementById('start').style.visibility = 'hidden'");
+  const card = (await send("Page.captureScreenshot", { format: "png" })).data;
+  const { mean } = await evaluate(compare(card, readFileSync(join(referenceDir, "frame-2.999.png")).toString("base64")));
+  check(mean <= 1.0, `the start screen shows the title card: mean ${mean.toFixed(3)}`);
+  await evaluate("document.getElementById('start').style.visibility = ''");
   check(true, `start screen ${Date.now() - loaded} ms after the URL (${Math.round(await evaluate("Module.startScreenAt"))} ms in the page)`);
   await Promise.all(key("KeyA"));
   await until("Module.music.currentTime > 91", 10, "the music after a key");
