@@ -148,7 +148,7 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
         std::vector<std::pair<std::string, std::string>> limits;
     };
     const Option options[] = {
-        {capture + "--time % --out " + out, {{"0.001", "0"}, {"99.999", "100"}}},
+        {capture + "--time % --out " + out, {{"0", "-0.001"}, {"100", "100.001"}}},
         {capture + "--fps % --time 5 --out " + out, {{"1", "0"}, {"240", "241"}, {"240", "239.5"}}},
         {capture + "--from % --to 50 --video " + out, {{"49.999", "50"}}},
         {capture + "--from 1 --to % --video " + out, {{"100", "100.001"}}},
