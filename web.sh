@@ -12,8 +12,8 @@ ensure_packages emscripten libstb-dev python3
 export NODE_PATH=/usr/share/nodejs
 out=build-web
 mkdir -p "$out"
-# The engine and the demo; web/main.cpp stands in for the desktop's window and entry point.
-sources=(web/main.cpp $(ls src/*.cpp | grep -vE '^src/(main|GLWindow)\.cpp$'))
+# The engine and the demo; web/main.cpp stands in for the desktop's window, sound device and entry point.
+sources=(web/main.cpp $(ls src/*.cpp | grep -vE '^src/(main|GLWindow|AudioDevice)\.cpp$'))
 # The music plays from its own file through the page's <audio>; the geometry stages have no use
 # in WebGL 2 (see programFiles).
 em++ -std=c++17 -O2 -Wall -Isrc -I/usr/include/stb "${sources[@]}" -o "$out/skorvane.js" \

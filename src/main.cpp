@@ -1,5 +1,6 @@
 // Skorvane: opens the full-screen window, plays the music once and shows the demo until the
 // music ends, Escape is pressed or the process is told to stop (SIGTERM, SIGINT).
+#include "AudioDevice.h"
 #include "GLWindow.h"
 #include "velmora.h"
 
@@ -26,18 +27,7 @@ void catchStopSignals() {
 // when the track would.
 class Soundtrack {
 public:
-    explicit Soundtrack(const char* path) {
-        std::string reason = openDevice();
-        if (!reason.empty()) {
-            std::printf("cannot open the audio device: %s; playing without sound\n", reason.c_str());
-            std::fflush(stdout);
-            // The track is read through SDL_mixer, which needs a device: a silent one will do.
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-            reason = openDevice();
-            if (!reason.empty()) fail("cannot open the audio device: " + reason);
-            silent = true;
-        }
+    explicit Soundtrack(const char* path) : silent(!openAudioDevice()) {
         music = Mix_LoadMUS(path);
         if (!music) fail(std::string("cannot load music ") + path + ": " + Mix_GetError());
         length = Mix_MusicDuration(music);
@@ -53,15 +43,8 @@ public:
     bool playing(double time) const { return silent ? time < length : Mix_PlayingMusic() != 0; }
 
 private:
-    // The reason the device does not open, or nothing.
-    static std::string openDevice() {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SDL_GetError();
-        if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) != 0) return Mix_GetError();
-        return "";
-    }
-
+    bool silent;
     Mix_Music* music = nullptr;
-    bool silent = false;
     double length = 0.0; // seconds
 };
 

@@ -1,6 +1,7 @@
 // skorvane-preview: plays the show in a window with its music, and lets a person pause, seek and
 // loop it and see a saved shader, image or model at once. Every change of state prints one line
 // on standard output, starting with the demo time.
+#include "AudioDevice.h"
 #include "Overlay.h"
 #include "PreviewOptions.h"
 #include "Reloader.h"
@@ -261,9 +262,7 @@ int main(int argc, char** argv) {
     }
     Session session("skorvane-preview", options.width, options.height,
                     options.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0, false);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fail(std::string("cannot initialise SDL: ") + SDL_GetError());
-    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) != 0)
-        fail(std::string("cannot open the audio device: ") + Mix_GetError());
+    openAudioDevice();
     Mix_Music* music = Mix_LoadMUS("data/velmora.mp3");
     if (!music) fail(std::string("cannot load music data/velmora.mp3: ") + Mix_GetError());
     session.buildDemo();
