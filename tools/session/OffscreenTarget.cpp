@@ -1,6 +1,6 @@
 #include "OffscreenTarget.h"
 
-#include "Session.h"
+#include "GLWindow.h"
 
 #include <string>
 
