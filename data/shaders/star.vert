@@ -3,7 +3,10 @@
 // Star particles. Without a clock the shader cannot know a particle's age, so its look comes
 // from its lifetime (end of life minus birth, up to 12 s): short-lived sparks burn small and
 // blue-white, long-lived stars larger and golden. The end-of-life time also seeds a steady
-// per-particle brightness, so the stream is not uniform.
+// per-particle brightness, so the stream is not uniform. The seed is hashed as an integer, from
+// the float's bits. A hash of sin() took arguments of a few thousand radians late in the scene,
+// where implementations of sin() differ in their last digits; scaled by the hash, that gave many
+// stars another brightness in the browser than on the desktop.
 //
 // Each star is a square facing the camera, drawn as one instance of a four-corner triangle
 // strip; the corner comes from gl_VertexID. Points would be simpler, but drivers disagree on a
@@ -24,8 +27,15 @@ out vec2 pointCoord; // 0 to 1 across the square, in place of a point's gl_Point
 const float LONGEST_LIFE = 12.0;
 const float SIZE_AT_UNIT_DISTANCE = 300.0;
 
+// 0 to 1, the same on every driver: 32-bit integer arithmetic and a float conversion that is exact.
 float hash(float x) {
-    return fract(sin(x * 12.9898) * 43758.5453);
+    uint h = floatBitsToUint(x);
+    h ^= h >> 16;
+    h *= 0x7feb352du;
+    h ^= h >> 15;
+    h *= 0x846ca68bu;
+    h ^= h >> 16;
+    return float(h >> 8) / 16777216.0;
 }
 
 void main() {
