@@ -15,7 +15,7 @@ mkdir -p "$out"
 # The engine and the demo; web/main.cpp stands in for the desktop's window, sound device and entry point.
 sources=(web/main.cpp $(ls src/*.cpp | grep -vE '^src/(main|GLWindow|AudioDevice)\.cpp$'))
 # The music plays from its own file through the page's <audio>; the geometry stages have no use
-# in WebGL 2 (see programFiles).
+# in WebGL 2 (see GLDialect).
 em++ -std=c++17 -O2 -Wall -Isrc -I/usr/include/stb "${sources[@]}" -o "$out/skorvane.js" \
     -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
     --preload-file config.txt --preload-file data --exclude-file '*.mp3' --exclude-file '*.geom'

@@ -1,5 +1,6 @@
 #include "Config.h"
 
+#include "GLDialect.h"
 #include "Texture.h"
 
 #include <cerrno>
@@ -56,21 +57,7 @@ Value lookup(const std::unordered_map<std::string, Value>& map, const std::strin
 // Fields: name, fragment, vertex, two unused tessellation paths, geometry ("-" for a program
 // without a geometry stage).
 std::vector<ShaderFile> programFiles(const ConfigLine& line) {
-    const std::vector<std::string>& fields = line.fields;
-#ifdef __EMSCRIPTEN__
-    // WebGL 2 has no geometry stage. Where a program's geometry stage makes new vertices, a vertex
-    // stage of the web's own does its work: X.web.vert beside X.vert. The others are left out:
-    // they pass their triangles through, and the sky's seam shift is made when meshes load.
-    std::string vertex = fields[2];
-    std::size_t suffix = vertex.rfind(".vert");
-    std::string web = vertex.substr(0, suffix) + ".web.vert";
-    if (suffix != std::string::npos && std::ifstream(web)) vertex = web;
-    return {{fields[1], GL_FRAGMENT_SHADER}, {vertex, GL_VERTEX_SHADER}};
-#else
-    std::vector<ShaderFile> files = {{fields[1], GL_FRAGMENT_SHADER}, {fields[2], GL_VERTEX_SHADER}};
-    if (fields[5] != "-") files.push_back({fields[5], GL_GEOMETRY_SHADER});
-    return files;
-#endif
+    return GLDialect::programStages(line.fields[1], line.fields[2], line.fields[5]);
 }
 
 std::vector<ConfigLine> readConfigLines(std::istream& in) {

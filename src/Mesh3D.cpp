@@ -1,8 +1,9 @@
 #include "Mesh3D.h"
 
+#include "GLDialect.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,11 +93,7 @@ bool Mesh3D::reload(const char* filename) {
 }
 
 void Mesh3D::draw() {
-#ifdef __EMSCRIPTEN__
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    if (glGetAttribLocation(GLuint(program), "cornerA") >= 0) return drawCorners();
-#endif
+    if (GLDialect::cornersInUse()) return drawCorners();
     glBindVertexArray(vertexarray);
     glDrawElements(GL_TRIANGLES, i_count, GL_UNSIGNED_INT, nullptr);
 }
@@ -211,12 +208,6 @@ void Mesh3D::buildMesh() {
             if (has_normals && face.hasNormal(j)) copyItems(nbuffer, face.getNormal(j), 3, normals, a);
             if (has_texture && face.hasText(j)) copyItems(tbuffer, face.getText(j), 2, textcoord, a);
         }
-#ifdef __EMSCRIPTEN__
-        // What simple.geom does on the desktop, done once: a corner more than half a turn of u
-        // from the triangle's first is moved by a whole turn, so a triangle across the seam of a
-        // repeating image does not run back across the whole image.
-        for (int j = 1; j < 3; j++) textcoord[2 * (3 * i + j)] += std::round(textcoord[6 * i] - textcoord[2 * (3 * i + j)]);
-#endif
     }
     for (std::size_t v = 0; v < vertices.size(); v++) {
         std::size_t k = v % 3;

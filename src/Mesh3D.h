@@ -16,9 +16,9 @@ public:
     explicit Mesh3D(const char* filename);
     ~Mesh3D();
 
-    // Draws the mesh with the program and uniforms the caller has set up. In WebGL 2, a program
-    // that reads attributes cornerA, cornerB and cornerC (the wire-frame, which has no geometry
-    // stage there) gets every triangle as six vertices, each carrying all three corners.
+    // Draws the mesh with the program and uniforms the caller has set up. A program in use that
+    // draws corners (the web's wire-frame, which has no geometry stage there) gets every triangle
+    // as six vertices, each carrying all three corners.
     void draw();
 
     // Whether the mesh may cover any pixel when drawn with `transform` (model, camera and

@@ -1,5 +1,6 @@
 #include "Shader.h"
 
+#include "GLDialect.h"
 #include "ShaderError.h"
 
 #include <algorithm>
@@ -34,26 +35,6 @@ std::string readSource(const char* filename, std::string& source) {
     return error;
 }
 
-#ifdef __EMSCRIPTEN__
-// The files are written for desktop GL 4.1: WebGL 2 reads GLSL ES 3.00, which also wants default
-// precisions. The pass-through geometry stages, dropped there (see programFiles), hand the vertex
-// stage's vertexTexcoord on as texcoord, so the fragment stage reads it under the vertex stage's
-// name. #line keeps the log's line numbers those of the file.
-std::string forThisGL(const std::string& source, GLenum shadertype) {
-    std::string preamble = "#version 300 es\n"
-                           "precision highp float;\nprecision highp int;\n"
-                           "precision highp sampler2D;\nprecision highp samplerCube;\n";
-    if (shadertype == GL_FRAGMENT_SHADER) preamble += "#define texcoord vertexTexcoord\n";
-    if (source.compare(0, 9, "#version ") != 0) return preamble + "#line 1\n" + source;
-    std::size_t body = source.find('\n');
-    return preamble + "#line 2\n" + (body == std::string::npos ? "" : source.substr(body + 1));
-}
-#else
-const std::string& forThisGL(const std::string& source, GLenum) {
-    return source;
-}
-#endif
-
 } // namespace
 
 Shader::Shader(const char* filename, GLenum shadertype) : shaderid(0) {
@@ -64,12 +45,7 @@ Shader::Shader(const char* filename, GLenum shadertype) : shaderid(0) {
         return;
     }
     if (compile(source, shadertype)) return;
-#ifdef __EMSCRIPTEN__
-    // The page shows these lines, and its reader has no other clue to the file.
-    std::printf("Shader error in %s\n", filename);
-#else
-    std::puts("Shader error");
-#endif
+    std::puts(GLDialect::compileFailureLine(filename).c_str());
     std::printf("%s\n", source.c_str());
     ShaderError::errorStr(shaderid, SHADER_ERROR);
 }
@@ -83,7 +59,7 @@ Shader::Shader(const char* filename, GLenum shadertype, std::string& log) : shad
 }
 
 bool Shader::compile(const std::string& source, GLenum shadertype) {
-    const std::string& text = forThisGL(source, shadertype);
+    std::string text = GLDialect::shaderSource(source, shadertype);
     const GLchar* src = text.c_str();
     shaderid = glCreateShader(shadertype);
     glShaderSource(shaderid, 1, &src, nullptr);

@@ -1,5 +1,6 @@
 #include "ShaderProgram.h"
 
+#include "GLDialect.h"
 #include "Shader.h"
 #include "ShaderError.h"
 
@@ -24,6 +25,7 @@ void ShaderProgram::compile() {
     GLint status = GL_FALSE;
     glLinkProgram(programid);
     glGetProgramiv(programid, GL_LINK_STATUS, &status);
+    drawscorners = GLDialect::drawsCorners(programid);
     if (!status) {
         std::puts("Link error");
         ShaderError::errorStr(programid, PROGRAM_ERROR);
@@ -57,6 +59,7 @@ bool ShaderProgram::relink(const std::vector<ShaderFile>& files, std::string& lo
     }
     glDeleteProgram(programid);
     programid = fresh;
+    drawscorners = GLDialect::drawsCorners(programid);
     return true;
 }
 
@@ -66,6 +69,7 @@ GLuint ShaderProgram::getProgramID() {
 
 void ShaderProgram::use() {
     glUseProgram(programid);
+    GLDialect::programInUse(drawscorners);
     texturecount = 0;
 }
 

@@ -49,6 +49,8 @@ public:
 private:
     GLuint programid;
     int texturecount = 0;
+    bool drawscorners = false; // known when the program links
+
 };
 
 } // namespace vexel

@@ -1,5 +1,7 @@
 #include "velmora.h"
 
+#include "GLDialect.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -188,10 +190,7 @@ double carDropDrop(double s) {
 Velmora::Velmora(int w, int h) : vexel::Demo(w, h) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
-#ifndef __EMSCRIPTEN__
-    // WebGL 2 has it always on and refuses to name it.
-    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
-#endif
+    vexel::GLDialect::enableSeamlessCubeMaps();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

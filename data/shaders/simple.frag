@@ -2,10 +2,10 @@
 
 uniform sampler2D image;
 
-in vec2 texcoord;
+in vec2 vertexTexcoord;
 
 out vec4 fragColor;
 
 void main() {
-    fragColor = vec4(texture(image, texcoord).rgb, 1.0);
+    fragColor = vec4(texture(image, vertexTexcoord).rgb, 1.0);
 }

@@ -209,7 +209,8 @@ Mesh terrain() {
 }
 
 // A sphere around the world origin, seen from inside. u runs once around with the heading (to
-// the right of a viewer facing -z), v from the zenith (the image's top row) to the nadir.
+// the right of a viewer facing -z), v from the zenith (the image's top row) to the nadir. The
+// closing column repeats the first with u = 1, so no triangle runs back across the image's wrap.
 Mesh skybox() {
     const int around = 40, down = 20;
     const double radius = 1000.0;
