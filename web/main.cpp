@@ -12,7 +12,6 @@
 #include <emscripten/html5.h>
 #include <GLES3/gl3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -171,24 +170,22 @@ void readLink(int argc, char** argv) {
     page.still = timed && paused;
 }
 
-// A browser makes a canvas larger than its WebGL limits smaller, without a word, so the show is
-// built within them, at its own aspect: an 8K screen, or a GPU whose limit is 4096, gets the
-// largest picture it can. Nothing else caps the size: a phone's screen at its own
-// density is 3 to 5 million pixels, 12 to 20 MB a buffer.
-void fitWebGLLimits() {
-    GLint renderbuffer = 0, texture = 0, viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    int widest = std::min({renderbuffer, texture, viewport[0]}), tallest = std::min({renderbuffer, texture, viewport[1]});
-    double scale = std::min({1.0, double(widest) / page.width, double(tallest) / page.height});
-    if (scale == 1.0) return;
-    int width = page.width, height = page.height;
-    page.width = std::max(1, int(width * scale));
-    page.height = std::max(1, int(height * scale));
+// A browser makes the drawing buffer of a canvas larger than it allows smaller, without a word: its
+// WebGL limits, and in Chromium about 33 million pixels (an 8192 x 8192 canvas draws 5760 x 5760).
+// So the show is built at the size the buffer was given, and the canvas is made that size, so that
+// nothing is cropped or stretched. Nothing else caps the size: a phone's screen at its own density is
+// 3 to 5 million pixels, 12 to 20 MB a buffer.
+void sizeCanvas() {
+    emscripten_set_canvas_element_size("#canvas", page.width, page.height);
+    int width = 0, height = 0;
+    emscripten_webgl_get_drawing_buffer_size(page.context, &width, &height);
+    if (width == page.width && height == page.height) return;
     if (page.sized)
-        std::printf("&size=%dx%d is larger than this browser's WebGL draws (%d x %d at most): drawn at %dx%d\n", width,
-                    height, widest, tallest, page.width, page.height);
+        std::printf("&size=%dx%d is larger than this browser draws: drawn at %dx%d\n", page.width, page.height, width,
+                    height);
+    page.width = width;
+    page.height = height;
+    emscripten_set_canvas_element_size("#canvas", width, height);
 }
 
 } // namespace
@@ -209,8 +206,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     emscripten_webgl_make_context_current(page.context);
-    fitWebGLLimits();
-    emscripten_set_canvas_element_size("#canvas", page.width, page.height);
+    sizeCanvas();
     glViewport(0, 0, page.width, page.height); // the context began at the canvas's first size
 
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);

@@ -22,7 +22,10 @@ const server = createServer((request, response) => {
     if (error) return response.writeHead(404).end();
     response.writeHead(200, { "Content-Type": types[extname(path)] || "application/octet-stream", "Content-Length": body.length });
     const held = path.endsWith(".mp3") && musicHeld, half = body.length >> 1;
-    if (held) response.write(body.subarray(0, half)), await held;
+    if (held) {
+      response.write(body.subarray(0, half));
+      await held;
+    }
     response.end(held ? body.subarray(half) : body);
   });
 });
@@ -136,6 +139,15 @@ try {
   check(lines[0].startsWith("?t=500 ") && lines[1].startsWith("&size=0x8193 ") && !(await evaluate("Module.stillDrawn")),
     `a link outside the show names both values and shows the start screen: ${lines.join(" | ")}`);
   expected(/^\?t=500 |^&size=0x8193 /);
+  // A size the browser draws smaller (Chromium's drawing buffers stop near 33 million pixels): the
+  // show is built at the size it was given, and the line says so.
+  await open("?size=8192x8192");
+  await until(startShown, 60, "the start screen of a size beyond the browser's");
+  const [canvas, buffer] = await evaluate(`((c, gl) => [c.width + "x" + c.height, gl.drawingBufferWidth + "x" + gl.drawingBufferHeight])
+    (document.querySelector('canvas'), document.querySelector('canvas').getContext('webgl2'))`);
+  const line = (await text("message")).trim();
+  check(canvas === buffer && line.startsWith("&size=8192x8192 "), `a canvas of ${canvas} draws into ${buffer}: ${line}`);
+  expected(/^&size=8192x8192 /);
 
   // Loaded in a window a quarter of the screen's size at twice the density, with the music held
   // half-way: the loading line counts the music, and the still fills the screen at full-screen.
