@@ -12,11 +12,12 @@ ensure_packages emscripten libstb-dev python3
 export NODE_PATH=/usr/share/nodejs
 out=build-web
 mkdir -p "$out"
-# The engine and the demo; web/main.cpp stands in for the desktop's window, sound device and entry point.
-sources=(web/main.cpp $(ls src/*.cpp | grep -vE '^src/(main|GLWindow|AudioDevice)\.cpp$'))
+# The engine and the demo; web/main.cpp stands in for the desktop's window, sound device and entry point,
+# and reads the link's values as the capture tool reads its options.
+sources=(web/main.cpp tools/session/Arguments.cpp $(ls src/*.cpp | grep -vE '^src/(main|GLWindow|AudioDevice)\.cpp$'))
 # The music plays from its own file through the page's <audio>; the geometry stages have no use
 # in WebGL 2 (see GLDialect).
-em++ -std=c++17 -O2 -Wall -Isrc -I/usr/include/stb "${sources[@]}" -o "$out/skorvane.js" \
+em++ -std=c++17 -O2 -Wall -Isrc -Itools/session -I/usr/include/stb "${sources[@]}" -o "$out/skorvane.js" \
     -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
     --preload-file config.txt --preload-file data --exclude-file '*.mp3' --exclude-file '*.geom'
 cp web/index.html data/velmora.mp3 tools/package/icons/skorvane-32.png tools/package/icons/skorvane-256.png "$out/"

@@ -46,7 +46,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
             options.times.push_back(number);
         } else if (arg == "--size") {
             if (!parseSize(value, options.width, options.height)) {
-                error = std::string("size ") + value + " is not WIDTHxHEIGHT with both between 1 and 8192";
+                error = std::string("size ") + value + " is not WIDTHxHEIGHT with both between 1 and " + std::to_string(largestFrameSide);
                 return false;
             }
         } else if (arg == "--fps") {

@@ -46,7 +46,7 @@ bool parsePreviewOptions(int argc, char** argv, PreviewOptions& options, std::st
         }
         const char* value = argv[i];
         if (arg == "--size" && !parseSize(value, options.width, options.height)) {
-            error = std::string("size ") + value + " is not WIDTHxHEIGHT with both between 1 and 8192";
+            error = std::string("size ") + value + " is not WIDTHxHEIGHT with both between 1 and " + std::to_string(largestFrameSide);
             return false;
         }
         if (arg == "--from" && (!parseNumber(value, options.from) || options.from < 0.0 || options.from > 100.0)) {

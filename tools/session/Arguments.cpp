@@ -34,7 +34,7 @@ bool parseSize(const char* text, int& width, int& height) {
         return false;
     // The width alone: strtod would read "0x36" whole, as hexadecimal.
     double w = std::strtod(std::string(text, x).c_str(), nullptr), h = std::strtod(x + 1, nullptr);
-    if (w < 1 || h < 1 || w > 8192 || h > 8192) return false;
+    if (w < 1 || h < 1 || w > largestFrameSide || h > largestFrameSide) return false;
     width = int(w), height = int(h);
     return true;
 }

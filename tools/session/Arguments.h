@@ -5,5 +5,8 @@
 // nan, inf or spaces.
 bool parseNumber(const char* text, double& value);
 
-// "WIDTHxHEIGHT", both from 1 to 8192.
+// The largest width or height of a frame that parseSize accepts.
+constexpr int largestFrameSide = 8192;
+
+// "WIDTHxHEIGHT", both from 1 to largestFrameSide.
 bool parseSize(const char* text, int& width, int& height);
