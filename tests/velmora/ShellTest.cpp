@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -23,6 +26,13 @@ RunResult play(const ShowDir& dir, const std::string& environment = "") {
 std::string lastLine(std::string output) {
     if (!output.empty() && output.back() == '\n') output.pop_back();
     return output.substr(output.rfind('\n') + 1);
+}
+
+// The X windows named "Skorvane", a line each: the id and the size. xdotool's name search misses SDL's
+// message box, whose name is UTF-8 text.
+std::string windowsNamedSkorvane() {
+    return runCommand("xwininfo -root -tree | awk '/\"Skorvane\": / {sub(/\\+.*/, \"\", $(NF-1)); print $1, $(NF-1)}'")
+        .output;
 }
 
 } // namespace
@@ -50,8 +60,11 @@ TEST(Shell, StartUpFailuresPrintOneLineAndExitOne) {
     };
     for (Case c : {Case{"", "LIBGL_ALWAYS_SOFTWARE=1 MESA_GL_VERSION_OVERRIDE=3.3",
                         "cannot create an OpenGL 4.1 core context: the driver offers OpenGL 3.3"},
-                   Case{"", "env -u DISPLAY", "cannot open a display: DISPLAY is not set"},
-                   Case{"", "DISPLAY=:6969", "cannot open a display: no X server answers at DISPLAY=:6969"},
+                   Case{"", "env -u DISPLAY -u WAYLAND_DISPLAY",
+                        "cannot open a display: DISPLAY is not set and WAYLAND_DISPLAY is not set"},
+                   Case{"", "WAYLAND_DISPLAY=wayland-6969 DISPLAY=:6969",
+                        "cannot open a display: no X server answers at DISPLAY=:6969 and no Wayland compositor "
+                        "answers at WAYLAND_DISPLAY=wayland-6969"},
                    Case{"data/velmora.mp3", "", "cannot load music data/velmora.mp3"},
                    Case{"config.txt", "", "cannot open config.txt: No such file or directory"}}) {
         SCOPED_TRACE(c.expected);
@@ -93,5 +106,46 @@ TEST(Shell, FillsTheScreenIgnoresCloseRequestsAndEndsAtEscapeOrASignal) {
         EXPECT_EQ(ended, readFile(status)) << "the show did not end";
         // The shell that waits for the show reports a death by SIGTERM there; the show says nothing.
         EXPECT_EQ("", std::regex_replace(readFile(output), std::regex("^Terminated\n"), ""));
+    }
+}
+
+// The menu starts the show with no terminal, where a printed line is never seen: a start-up failure
+// (a missing file, a name config.txt lacks) waits in a box titled as the show's window was, which
+// that window no longer covers, and the show ends with status 1 once the box is closed. From a
+// terminal (a pseudo-terminal here) it only prints, and ends at once.
+TEST(Shell, AStartUpFailureWithoutATerminalWaitsInAMessageBox) {
+    for (std::string said : {"cannot load music data/velmora.mp3", "config.txt files no Shader named \"title\""}) {
+        SCOPED_TRACE(said);
+        ShowDir dir(3.0);
+        if (said.find("music") != std::string::npos) {
+            std::filesystem::remove(dir.path("data/velmora.mp3"));
+        } else { // without its first line, the title's shader
+            std::string config = readFile(dir.path("config.txt"));
+            std::ofstream(dir.path("config.txt")) << config.substr(config.find('\n') + 1);
+        }
+        const std::string start = "cd '" + dir.path() + "' && env -u SKORVANE_NO_MESSAGE_BOX timeout 60 " + skorvane;
+        RunResult fromTerminal = runCommand("script -qec \"" + start + "\" /dev/null");
+        EXPECT_EQ(1, fromTerminal.status) << "a box waited for no one: " << fromTerminal.output;
+        EXPECT_NE(std::string::npos, fromTerminal.output.find(said)) << fromTerminal.output;
+
+        const std::string status = dir.path("status.txt");
+        runCommand("(" + start + " </dev/null >output.txt 2>&1; echo $? >status.tmp; mv status.tmp status.txt)"
+                   " >/dev/null 2>&1 &");
+        // The box: the one window named so that is smaller than the screen.
+        std::string screen = runCommand("xdotool getdisplaygeometry | tr ' ' x").output, windows, box;
+        for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+             box.empty() && std::chrono::steady_clock::now() < deadline;) {
+            windows = windowsNamedSkorvane();
+            std::istringstream list(windows);
+            for (std::string id, size; list >> id >> size;)
+                if (size + "\n" != screen) box = id;
+        }
+        ASSERT_FALSE(box.empty()) << readFile(dir.path("output.txt"));
+        EXPECT_EQ(1, std::count(windows.begin(), windows.end(), '\n')) << "the show's window is still there";
+        EXPECT_FALSE(std::filesystem::exists(status)) << "the show did not wait for the box";
+        runCommand("xdotool windowfocus --sync " + box + " key Return");
+        runCommand("timeout 60 sh -c 'until [ -e " + status + " ]; do sleep 0.05; done'");
+        EXPECT_EQ("1\n", readFile(status));
+        EXPECT_NE(std::string::npos, readFile(dir.path("output.txt")).find(said));
     }
 }
