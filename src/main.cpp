@@ -4,6 +4,7 @@
 #include "GLWindow.h"
 #include "velmora.h"
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -63,9 +64,12 @@ int main(int, char**) {
     SDL_ShowCursor(SDL_DISABLE);
     Soundtrack* soundtrack = new Soundtrack("data/velmora.mp3");
 
-    // In pixels: on a scaled (high-DPI) output the window's size in points is smaller.
+    // In pixels: on a scaled (high-DPI) output the window's size in points is smaller. The title
+    // card sets no viewport of its own, and the context's first one is the window's size when the
+    // context was made, which a compositor may change before the first frame.
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(w, &width, &height);
+    glViewport(0, 0, width, height);
 
     vexel::Demo* demo = new Velmora(width, height);
     try {
