@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 
 namespace vexel {
 
@@ -46,10 +47,11 @@ Value lookup(const std::unordered_map<std::string, Value>& map, const std::strin
              const std::string& configpath) {
     auto found = map.find(name);
     if (found != map.end()) return found->second;
-    std::printf("%s files no %s named \"%s\"\n", configpath.c_str(), kind, name.c_str());
+    std::string message = configpath + " files no " + kind + " named \"" + name + "\"";
+    std::puts(message.c_str());
     // The exception below may end the process without flushing standard output.
     std::fflush(stdout);
-    return map.at(name);
+    throw std::out_of_range(message);
 }
 
 } // namespace

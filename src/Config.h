@@ -32,7 +32,7 @@ public:
     explicit Config(const char* filename);
     ~Config();
 
-    // Unknown names raise std::out_of_range (after a message naming the kind and the name).
+    // Unknown names raise std::out_of_range carrying the line printed before it, which names the kind and the name.
     ShaderProgram* getShader(std::string shadername);
     GLuint getTexture(std::string texturename);
     std::string getFile(std::string filename);

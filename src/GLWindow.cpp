@@ -5,14 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-void fail(const std::string& message) {
-    std::printf("%s\n", message.c_str());
-    std::fflush(stdout);
-    std::exit(1);
-}
+#include <unistd.h>
 
 namespace {
+
+bool failuresInABox = false;
+SDL_Window* openedWindow = nullptr; // the window openGLWindow made, which would cover the box
 
 const std::string noContext = "cannot create an OpenGL 4.1 core context: ";
 
@@ -40,24 +38,73 @@ std::string whatTheDriverOffers(SDL_Window* window) {
     return reason;
 }
 
-// Without an X server SDL falls back to its offscreen driver on its own, where GLEW can only fail
-// with an unhelpful "Unknown error": say what is missing instead.
-void requireDisplay() {
+bool isSet(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+bool currentVideoDriverIs(const char* name) {
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::strcmp(driver, "offscreen") != 0) return;
-    const char* display = std::getenv("DISPLAY");
-    fail(display && *display ? std::string("cannot open a display: no X server answers at DISPLAY=") + display
-                             : std::string("cannot open a display: DISPLAY is not set"));
+    return driver && std::strcmp(driver, name) == 0;
+}
+
+// "DISPLAY is not set", or "no X server answers at DISPLAY=:5".
+std::string noAnswer(const char* variable, const char* server) {
+    if (!isSet(variable)) return std::string(variable) + " is not set";
+    return std::string("no ") + server + " answers at " + variable + "=" + std::getenv(variable);
+}
+
+// Without a window system SDL falls back to its offscreen driver on its own, where nothing would be
+// seen: say what is missing instead.
+void requireDisplay() {
+    if (!currentVideoDriverIs("offscreen")) return;
+    fail("cannot open a display: " + noAnswer("DISPLAY", "X server") + " and " +
+         noAnswer("WAYLAND_DISPLAY", "Wayland compositor"));
+}
+
+// SDL takes X first where both answer, as on a Wayland session that also runs Xwayland; only a
+// Wayland window gets the output's own pixels on a scaled screen. Where Wayland does not start,
+// SDL's own order follows. Frames that are read back keep SDL's order.
+void startVideo(bool framesReadBack) {
+    bool preferWayland = !framesReadBack && !isSet("SDL_VIDEODRIVER") && isSet("WAYLAND_DISPLAY");
+    if (preferWayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return;
+    if (preferWayland) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return;
+    }
+    fail(std::string("cannot initialise SDL: ") + SDL_GetError());
 }
 
 } // namespace
 
+void fail(const std::string& message) {
+    std::printf("%s\n", message.c_str());
+    std::fflush(stdout);
+    failPrinted(message);
+}
+
+void failPrinted(const std::string& message) {
+    bool terminal = isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
+    if (failuresInABox && !terminal && !isSet("SKORVANE_NO_MESSAGE_BOX")) {
+        if (openedWindow) {
+            SDL_DestroyWindow(openedWindow); // a full-screen window would hide the box
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Skorvane", message.c_str(), nullptr);
+    }
+    std::exit(1);
+}
+
+void showFailuresInABox() {
+    failuresInABox = true;
+}
+
 SDL_Window* openGLWindow(const char* title, int width, int height, std::uint32_t windowFlags,
                          bool offscreenWithoutDisplay) {
-    const char* display = std::getenv("DISPLAY");
-    bool offscreen = offscreenWithoutDisplay && (!display || !*display);
+    bool offscreen = offscreenWithoutDisplay && !isSet("DISPLAY");
     if (offscreen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail(std::string("cannot initialise SDL: ") + SDL_GetError());
+    startVideo(offscreenWithoutDisplay);
     if (!offscreen) requireDisplay();
 
     // Set before the window exists: on X the window's visual, depth buffer included, is chosen then.
@@ -74,15 +121,18 @@ SDL_Window* openGLWindow(const char* title, int width, int height, std::uint32_t
         width = desktop.w, height = desktop.h;
     }
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                                          windowFlags | SDL_WINDOW_OPENGL);
+                                          windowFlags | SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!window) fail(std::string("cannot create the window: ") + SDL_GetError());
+    openedWindow = window;
     if (!SDL_GL_CreateContext(window)) fail(noContext + whatTheDriverOffers(window));
 
     glewExperimental = GL_TRUE;
     GLenum glew = glewInit();
-    // Debian's GLEW also looks for a GLX display, which the offscreen (EGL) driver has not; the GL
-    // entry points are loaded by then, and the version check below stands in for it.
-    if (glew != GLEW_OK && !(offscreen && glew == GLEW_ERROR_NO_GLX_DISPLAY))
+    // Debian's GLEW also looks for a GLX display, which an EGL context (Wayland, offscreen) has not.
+    // The entry points are loaded by then, through libglvnd's dispatch, which serves GLX and EGL
+    // contexts alike; the version check below stands in for GLEW's.
+    bool glx = currentVideoDriverIs("x11");
+    if (glew != GLEW_OK && (glx || glew != GLEW_ERROR_NO_GLX_DISPLAY))
         fail(std::string("cannot initialise GLEW: ") + reinterpret_cast<const char*>(glewGetErrorString(glew)));
     GLint profile = 0;
     glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);

@@ -4,12 +4,16 @@
 #include "GLWindow.h"
 #include "velmora.h"
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -52,20 +56,27 @@ private:
 
 int main(int, char**) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    showFailuresInABox();
+    // Checked first: without it the registry's line would be followed by a scene's complaint about
+    // the first name it lacks, and only one line fits the box.
+    if (!std::ifstream("config.txt")) fail(std::string("cannot open config.txt: ") + std::strerror(errno));
     SDL_Window* w = openGLWindow("Skorvane", 0, 0, SDL_WINDOW_FULLSCREEN_DESKTOP, false);
     SDL_ShowCursor(SDL_DISABLE);
     Soundtrack* soundtrack = new Soundtrack("data/velmora.mp3");
 
+    // In pixels: on a scaled (high-DPI) output the window's size in points is smaller. The title
+    // card sets no viewport of its own, and the context's first one is the window's size when the
+    // context was made, which a compositor may change before the first frame.
     int width = 0, height = 0;
-    SDL_GetWindowSize(w, &width, &height);
+    SDL_GL_GetDrawableSize(w, &width, &height);
+    glViewport(0, 0, width, height);
 
     vexel::Demo* demo = new Velmora(width, height);
     try {
         demo->init();
-    } catch (const std::exception&) {
-        // The registry or the scene has already said what config.txt lacks.
-        std::fflush(stdout);
-        return 1;
+    } catch (const std::exception& missing) {
+        // The registry or the scene has already printed what config.txt lacks; the exception says it again.
+        failPrinted(missing.what());
     }
 
     catchStopSignals();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -50,8 +51,11 @@ TEST(Shell, StartUpFailuresPrintOneLineAndExitOne) {
     };
     for (Case c : {Case{"", "LIBGL_ALWAYS_SOFTWARE=1 MESA_GL_VERSION_OVERRIDE=3.3",
                         "cannot create an OpenGL 4.1 core context: the driver offers OpenGL 3.3"},
-                   Case{"", "env -u DISPLAY", "cannot open a display: DISPLAY is not set"},
-                   Case{"", "DISPLAY=:6969", "cannot open a display: no X server answers at DISPLAY=:6969"},
+                   Case{"", "env -u DISPLAY -u WAYLAND_DISPLAY",
+                        "cannot open a display: DISPLAY is not set and WAYLAND_DISPLAY is not set"},
+                   Case{"", "WAYLAND_DISPLAY=wayland-6969 DISPLAY=:6969",
+                        "cannot open a display: no X server answers at DISPLAY=:6969 and no Wayland compositor "
+                        "answers at WAYLAND_DISPLAY=wayland-6969"},
                    Case{"data/velmora.mp3", "", "cannot load music data/velmora.mp3"},
                    Case{"config.txt", "", "cannot open config.txt: No such file or directory"}}) {
         SCOPED_TRACE(c.expected);
@@ -93,5 +97,41 @@ TEST(Shell, FillsTheScreenIgnoresCloseRequestsAndEndsAtEscapeOrASignal) {
         EXPECT_EQ(ended, readFile(status)) << "the show did not end";
         // The shell that waits for the show reports a death by SIGTERM there; the show says nothing.
         EXPECT_EQ("", std::regex_replace(readFile(output), std::regex("^Terminated\n"), ""));
+    }
+}
+
+// The menu starts the show with no terminal, where a printed line is never seen: a start-up failure
+// (a missing file, a name config.txt lacks) waits in a box titled as the show's window was, which
+// that window no longer covers, and the show ends with status 1 once the box is closed. From a
+// terminal (a pseudo-terminal here) it only prints, and ends at once.
+TEST(Shell, AStartUpFailureWithoutATerminalWaitsInAMessageBox) {
+    for (auto [change, said] : {std::pair{"rm data/velmora.mp3", "cannot load music data/velmora.mp3"},
+                                {"sed -i 1d config.txt", "config.txt files no Shader named \"title\""}}) {
+        SCOPED_TRACE(said);
+        ShowDir dir(3.0);
+        const std::string start = "cd '" + dir.path() + "' && env -u SKORVANE_NO_MESSAGE_BOX timeout 60 " + skorvane;
+        runCommand("cd '" + dir.path() + "' && " + change);
+        RunResult fromTerminal = runCommand("script -qec \"" + start + "\" /dev/null");
+        EXPECT_EQ(1, fromTerminal.status) << "a box waited for no one: " << fromTerminal.output;
+        EXPECT_NE(std::string::npos, fromTerminal.output.find(said)) << fromTerminal.output;
+
+        const std::string status = dir.path("status.txt");
+        runCommand("(" + start + " </dev/null >output.txt 2>&1; echo $? >status.tmp; mv status.tmp status.txt)"
+                   " >/dev/null 2>&1 &");
+        // The box: the only window of that name, smaller than the screen. (xdotool's name search
+        // misses it: its name is UTF-8 text.)
+        std::string screen = " " + runCommand("xdotool getdisplaygeometry | tr ' ' x").output, windows;
+        screen.back() = '+';
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        do windows = runCommand("xwininfo -root -tree | awk '/\"Skorvane\": / {print $1, $(NF-1)}'").output;
+        while ((windows.empty() || windows.find(screen) != std::string::npos) &&
+               std::chrono::steady_clock::now() < deadline);
+        ASSERT_EQ(1, std::count(windows.begin(), windows.end(), '\n')) << windows << readFile(dir.path("output.txt"));
+        std::string box = windows.substr(0, windows.find(' '));
+        EXPECT_FALSE(std::filesystem::exists(status)) << "the show did not wait for the box";
+        runCommand("xdotool windowfocus --sync " + box + " key Return");
+        runCommand("timeout 60 sh -c 'until [ -e " + status + " ]; do sleep 0.05; done'");
+        EXPECT_EQ("1\n", readFile(status));
+        EXPECT_NE(std::string::npos, readFile(dir.path("output.txt")).find(said));
     }
 }

@@ -40,7 +40,9 @@ double showLength() {
 
 } // namespace
 
-Overlay::Overlay(int width, int height) : width(width), height(height), band(std::size_t(width) * bandHeight * 4) {
+Overlay::Overlay(int width, int height, int scale)
+    : width(width), height(height), scale(scale), bandHeight(34 * scale), timelineHeight(10 * scale),
+      band(std::size_t(width) * bandHeight * 4) {
     program = glCreateProgram();
     GLuint shaders[2] = {compile(GL_VERTEX_SHADER, vertexSource), compile(GL_FRAGMENT_SHADER, fragmentSource)};
     for (GLuint shader : shaders) glAttachShader(program, shader);
@@ -69,16 +71,16 @@ void Overlay::fill(int x0, int x1, int y0, int y1, std::uint8_t r, std::uint8_t 
 void Overlay::draw(const std::string& text, double time, double loopStart, double loopEnd) {
     std::fill(band.begin(), band.end(), 0);
     // A dark copy one pixel down and right keeps the text legible on bright scenes.
-    label.draw(band, width, 7, 3, 18.0f, text.c_str(), 0);
-    label.draw(band, width, 6, 2, 18.0f, text.c_str(), 255);
+    label.draw(band, width, 7 * scale, 3 * scale, 18.0f * scale, text.c_str(), 0);
+    label.draw(band, width, 6 * scale, 2 * scale, 18.0f * scale, text.c_str(), 255);
 
     int top = bandHeight - timelineHeight;
     for (std::size_t i = 0; i < velmoraTimeline.size(); i++) {
         std::uint8_t grey = i % 2 ? 150 : 90;
         fill(column(velmoraTimeline[i].start), column(velmoraTimeline[i].end), top, bandHeight, grey, grey, grey, 220);
     }
-    if (loopEnd > loopStart) fill(column(loopStart), column(loopEnd), top, top + 3, 250, 200, 40, 255);
-    fill(column(time) - 1, column(time) + 1, top - 4, bandHeight, 230, 40, 40, 255);
+    if (loopEnd > loopStart) fill(column(loopStart), column(loopEnd), top, top + 3 * scale, 250, 200, 40, 255);
+    fill(column(time) - scale, column(time) + scale, top - 4 * scale, bandHeight, 230, 40, 40, 255);
 
     glViewport(0, 0, width, height);
     glDisable(GL_DEPTH_TEST);

@@ -11,7 +11,9 @@
 
 class Overlay {
 public:
-    Overlay(int width, int height);
+    // A window of `width` x `height` pixels, `scale` pixels to the point (2 on a high-DPI output):
+    // the display keeps its size in points.
+    Overlay(int width, int height, int scale);
 
     // Draws `text`, the six scenes' spans, the loop range (when loopEnd > loopStart) and the
     // playhead at `time`.
@@ -21,11 +23,11 @@ public:
     double timeAt(int x, int y) const;
 
 private:
-    static const int bandHeight = 34;
-    static const int timelineHeight = 10;
-
     int width;
     int height;
+    int scale;
+    int bandHeight;     // pixels
+    int timelineHeight; // pixels
     Label label;
     Pixels band;
     GLuint texture = 0;

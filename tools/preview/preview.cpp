@@ -45,10 +45,18 @@ int sceneAt(long ms) {
     return current;
 }
 
+// 2 on an output scaled to 200 %, 1 on X.
+int pixelsPerPoint(SDL_Window* window) {
+    int points = 0, pixels = 0;
+    SDL_GetWindowSize(window, &points, nullptr);
+    SDL_GL_GetDrawableSize(window, &pixels, nullptr);
+    return std::max(1, int(std::lround(double(pixels) / points)));
+}
+
 class Preview {
 public:
     Preview(Session& session, Mix_Music* music, const PreviewOptions& options)
-        : session(session), music(music), overlay(session.width, session.height),
+        : session(session), music(music), overlay(session.width, session.height, pixelsPerPoint(session.window)),
           reloader(session.demo->registry(),
                    [this](const std::string& event, const std::string& log) { note(now(), event, log); }) {
         loopStartMs = toMs(options.loopStart);
@@ -173,7 +181,8 @@ private:
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_WINDOWEVENT) dirty = true;
         if (event.type == SDL_MOUSEBUTTONDOWN && showOverlay) {
-            double time = overlay.timeAt(event.button.x, event.button.y);
+            int scale = pixelsPerPoint(session.window); // clicks come in points
+            double time = overlay.timeAt(event.button.x * scale, event.button.y * scale);
             if (time >= 0.0) seek(toMs(time));
         }
         if (event.type != SDL_KEYDOWN) return;
