@@ -24,8 +24,21 @@ inline RunResult runCommand(const std::string& shellCommand) {
     return result;
 }
 
+// Starts `command` in the folder `dir` and returns at once: its output goes to output.txt there,
+// then its exit status, as "0\n", to status.txt.
+inline void startInBackground(const std::string& dir, const std::string& command) {
+    runCommand("(cd '" + dir + "' && " + command +
+               " >output.txt 2>&1; echo $? >status.tmp; mv status.tmp status.txt) >/dev/null 2>&1 &");
+}
+
 // The file's bytes, or an empty string when it cannot be read.
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The exit status that startInBackground writes in `dir`, once there is one; "" after a minute without.
+inline std::string waitForStatus(const std::string& dir) {
+    runCommand("timeout 60 sh -c 'until [ -e " + dir + "/status.txt ]; do sleep 0.05; done'");
+    return readFile(dir + "/status.txt");
 }

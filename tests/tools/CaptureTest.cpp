@@ -157,9 +157,7 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
         {capture + "--size 64x% --time 5 --out " + out, {{"1", "0"}, {"8192", "8193"}}},
         {preview + "--from %", {{"100", "100.001"}}},
         {preview + "--loop %:50", {{"49.999", "50"}}},
-        {preview + "--loop 1:%", {{"100", "100.001"}}},
-        {preview + "--size %x36", {{"1", "0"}, {"8192", "8193"}}},
-        {preview + "--size 64x%", {{"1", "0"}, {"8192", "8193"}}}};
+        {preview + "--loop 1:%", {{"100", "100.001"}}}};
     auto expectStatus = [](const std::string& command, int status) {
         SCOPED_TRACE(command);
         RunResult run = runCommand("cd " SKORVANE_SOURCE_DIR " && " + command);
@@ -183,8 +181,8 @@ TEST(Capture, BadArgumentsGiveOneLineAndStatusTwo) {
 }
 
 // --help answers, and what a tool needs and lacks is named in one line: config.txt (the capture
-// tool looks for its files only once it has something to do), ffmpeg for a video, an X server where
-// DISPLAY names one (without DISPLAY it draws offscreen).
+// tool looks for its files only once it has something to do), ffmpeg for a video. (A display that
+// does not answer is named in the bad-arguments test, after each argument taken.)
 TEST(Capture, BothToolsAnswerHelpAndNameWhatTheyLack) {
     TempDir dir;
     for (std::string command : {previewTool, captureTool + " --time 5 --out x.png"}) {
@@ -196,12 +194,7 @@ TEST(Capture, BothToolsAnswerHelpAndNameWhatTheyLack) {
         EXPECT_EQ(1, missing.status);
         EXPECT_EQ("cannot open config.txt: No such file or directory\n", missing.output);
     }
-    RunResult run = runCapture("--time 5 --out " + dir.path("never.png"), "DISPLAY=:6969");
-    EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.output.find("cannot open a display: no X server answers at DISPLAY=:6969"))
-        << run.output;
-
-    run = runCapture("--video " + dir.path("never.mp4") + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
+    RunResult run = runCapture("--video " + dir.path("never.mp4") + " --from 8 --to 9 --size 64x64", "PATH=/nonexistent");
     EXPECT_EQ(1, run.status);
     EXPECT_NE(std::string::npos, run.output.find("ffmpeg")) << run.output;
 }

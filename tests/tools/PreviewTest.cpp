@@ -140,7 +140,7 @@ void expectDisplay(const Image& shown, const Image& picture, double time) {
     EXPECT_NEAR(time / velmoraTimeline.back().end * w, (left + right + 1) / 2.0, 1.5) << "the playhead";
 }
 
-// A seek into `scene` lands just inside it: on its first millisecond or the one after.
+// What the preview prints when L loops `scene`.
 std::string loopOf(const SceneWindow& scene) {
     char line[64];
     std::snprintf(line, sizeof line, "loop %.3f:%.3f", scene.start, scene.end);

@@ -1,4 +1,4 @@
-// The scenes' motion without GL: the TerrainAndCars timetable and CarDrop's offsets.
+// The planet scene's timetable, without GL.
 #include "velmora.h"
 
 #include <gtest/gtest.h>
@@ -38,12 +38,4 @@ TEST(PlanetTimetable, StagesOverlapAndPrecisionAsWritten) {
     // starts from the float.
     EXPECT_EQ(1.49249995f, planetTimetable(24.025).param4);
     EXPECT_EQ(1.48960006f, planetTimetable(29.004).param4);
-}
-
-TEST(CarDropOffsets, TerrainSlidesFor2SecondsThenTheCarsFallFrom2621Milliseconds) {
-    EXPECT_DOUBLE_EQ(39.98, carDropSlide(1.999));
-    EXPECT_DOUBLE_EQ(40.0, carDropSlide(6.6));
-    EXPECT_DOUBLE_EQ(0.0, carDropDrop(2.62));
-    EXPECT_DOUBLE_EQ(0.0, carDropDrop(2.621));
-    EXPECT_NEAR(-0.03, carDropDrop(2.622), 1e-9);
 }

@@ -174,9 +174,6 @@ TEST_F(ScenesTest, MissingModelStopsStartUpNamingSceneAndKey) {
         EXPECT_EQ(scene + " needs model \"" + missing + "\", but config.txt files no Mesh by that name\n", printed);
     };
     expectStop("Intro", "wheel", [](vexel::Config* c) { new Intro(width, height, c); });
-    expectStop("TerrainAndCars", "skybox", [](vexel::Config* c) { new TerrainAndCars(width, height, c); });
-    expectStop("CarDrop", "terrain", [](vexel::Config* c) { new CarDrop(width, height, c); });
-    expectStop("WholeWorld", "turtle", [](vexel::Config* c) { new WholeWorld(width, height, c); });
     expectStop("ToInfinity", "toycar", [](vexel::Config* c) { new ToInfinity(width, height, c); });
 }
 

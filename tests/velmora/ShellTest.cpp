@@ -77,9 +77,8 @@ TEST(Shell, FillsTheScreenIgnoresCloseRequestsAndEndsAtEscapeOrASignal) {
                               {"kill -INT $(xdotool getwindowpid ID)", "130\n"}}) {
         SCOPED_TRACE(end);
         ShowDir dir(120.0);
-        const std::string status = dir.path("status.txt"), output = dir.path("output.txt");
-        runCommand("(cd '" + dir.path() + "' && timeout 100 " + skorvane + " >output.txt 2>&1; echo $? >status.tmp;" +
-                   " mv status.tmp status.txt) >/dev/null 2>&1 &");
+        const std::string output = dir.path("output.txt");
+        startInBackground(dir.path(), "timeout 100 " + skorvane);
         std::string id = runCommand("timeout 60 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -1").output;
         ASSERT_FALSE(id.empty()) << readFile(output);
         id.pop_back(); // the line feed
@@ -93,8 +92,7 @@ TEST(Shell, FillsTheScreenIgnoresCloseRequestsAndEndsAtEscapeOrASignal) {
         EXPECT_TRUE(closeRequestIgnored(std::stoul(id), 3, 60)) << "a close request ended the show";
 
         EXPECT_EQ(0, runCommand(std::regex_replace(end, std::regex("ID"), id)).status);
-        runCommand("timeout 60 sh -c 'until [ -e " + status + " ]; do sleep 0.05; done'");
-        EXPECT_EQ(ended, readFile(status)) << "the show did not end";
+        EXPECT_EQ(ended, waitForStatus(dir.path())) << "the show did not end";
         // The shell that waits for the show reports a death by SIGTERM there; the show says nothing.
         EXPECT_EQ("", std::regex_replace(readFile(output), std::regex("^Terminated\n"), ""));
     }
@@ -109,15 +107,13 @@ TEST(Shell, AStartUpFailureWithoutATerminalWaitsInAMessageBox) {
                                 {"sed -i 1d config.txt", "config.txt files no Shader named \"title\""}}) {
         SCOPED_TRACE(said);
         ShowDir dir(3.0);
-        const std::string start = "cd '" + dir.path() + "' && env -u SKORVANE_NO_MESSAGE_BOX timeout 60 " + skorvane;
+        const std::string show = "env -u SKORVANE_NO_MESSAGE_BOX timeout 60 " + skorvane;
         runCommand("cd '" + dir.path() + "' && " + change);
-        RunResult fromTerminal = runCommand("script -qec \"" + start + "\" /dev/null");
+        RunResult fromTerminal = runCommand("cd '" + dir.path() + "' && script -qec \"" + show + "\" /dev/null");
         EXPECT_EQ(1, fromTerminal.status) << "a box waited for no one: " << fromTerminal.output;
         EXPECT_NE(std::string::npos, fromTerminal.output.find(said)) << fromTerminal.output;
 
-        const std::string status = dir.path("status.txt");
-        runCommand("(" + start + " </dev/null >output.txt 2>&1; echo $? >status.tmp; mv status.tmp status.txt)"
-                   " >/dev/null 2>&1 &");
+        startInBackground(dir.path(), show + " </dev/null");
         // The box: the only window of that name, smaller than the screen. (xdotool's name search
         // misses it: its name is UTF-8 text.)
         std::string screen = " " + runCommand("xdotool getdisplaygeometry | tr ' ' x").output, windows;
@@ -128,10 +124,9 @@ TEST(Shell, AStartUpFailureWithoutATerminalWaitsInAMessageBox) {
                std::chrono::steady_clock::now() < deadline);
         ASSERT_EQ(1, std::count(windows.begin(), windows.end(), '\n')) << windows << readFile(dir.path("output.txt"));
         std::string box = windows.substr(0, windows.find(' '));
-        EXPECT_FALSE(std::filesystem::exists(status)) << "the show did not wait for the box";
+        EXPECT_FALSE(std::filesystem::exists(dir.path("status.txt"))) << "the show did not wait for the box";
         runCommand("xdotool windowfocus --sync " + box + " key Return");
-        runCommand("timeout 60 sh -c 'until [ -e " + status + " ]; do sleep 0.05; done'");
-        EXPECT_EQ("1\n", readFile(status));
+        EXPECT_EQ("1\n", waitForStatus(dir.path()));
         EXPECT_NE(std::string::npos, readFile(dir.path("output.txt")).find(said));
     }
 }

@@ -75,52 +75,38 @@ bool waitForText(const std::string& path, const std::string& text) {
     return false;
 }
 
-// Starts `command` in `dir` in the background, its output in output.txt and then its status in status.txt.
-void startIn(const ShowDir& dir, const std::string& command) {
-    runCommand("(cd '" + dir.path() + "' && timeout 100 " + command +
-               " >output.txt 2>&1; echo $? >status.tmp; mv status.tmp status.txt) >/dev/null 2>&1 &");
-}
-
 } // namespace
 
-// The title card's second image, a still for three seconds, at the output's pixels: at scale 2 a
-// picture drawn in points and blown up does not match. With DISPLAY set as well (the X server weston
-// runs in stands in for Xwayland) the show still takes Wayland: no X window of its own.
-TEST(Wayland, TheShowFillsTheOutputsPixelsAndEndsAtEscape) {
+// At scale 1 and 2: the show's title card (its second image, a still for three seconds) at the
+// output's pixels, where a picture drawn in points and blown up does not match; with DISPLAY set as
+// well (the X server weston runs in stands in for Xwayland) the show still takes Wayland, with no X
+// window of its own; Escape ends it. The preview full-screen, its display hidden, paused at a moment
+// and after a click on its timeline three quarters along (given in points), draws what
+// skorvane-capture does.
+TEST(Wayland, TheShowAndThePreviewDrawAtTheOutputsPixels) {
     TempDir captured;
-    Image title = captureFrames(captured.path("title.png"), "1280x720", {4.0})[0];
+    std::vector<Image> frames = captureFrames(captured.path("frame.png"), "1280x720", {4.0, 20.0, 75.0});
     for (int scale : {1, 2}) {
         SCOPED_TRACE("scale " + std::to_string(scale));
         Weston weston(scale);
-        ShowDir dir(120.0);
+        ShowDir show(120.0), preview(3.0);
         std::string alsoX = scale == 1 ? "DISPLAY=" + weston.xDisplay + " " : "";
-        startIn(dir, weston.client() + alsoX + SKORVANE_BINARY_DIR "/bin/skorvane");
-        EXPECT_TRUE(weston.shows(title, "wayland-show-" + std::to_string(scale))) << readFile(dir.path("output.txt"));
+        startInBackground(show.path(), "timeout 100 " + weston.client() + alsoX + SKORVANE_BINARY_DIR "/bin/skorvane");
+        EXPECT_TRUE(weston.shows(frames[0], "wayland-show-" + std::to_string(scale))) << readFile(show.path("output.txt"));
         EXPECT_EQ("", runCommand("DISPLAY=" + weston.xDisplay + " xdotool search --name '^Skorvane$'").output);
         weston.x("key Escape");
-        EXPECT_TRUE(waitForText(dir.path("status.txt"), "0\n")) << readFile(dir.path("output.txt"));
-    }
-}
+        EXPECT_EQ("0\n", waitForStatus(show.path())) << readFile(show.path("output.txt"));
 
-// The preview full-screen, its display hidden, paused at a moment, and after a click on its timeline
-// three quarters along (given in points), draws what skorvane-capture does.
-TEST(Wayland, ThePreviewPausedDrawsTheCapturedFrameAtTheOutputsPixels) {
-    TempDir captured;
-    std::vector<Image> frames = captureFrames(captured.path("frame.png"), "1280x720", {20.0, 75.0});
-    for (int scale : {1, 2}) {
-        SCOPED_TRACE("scale " + std::to_string(scale));
-        Weston weston(scale);
-        ShowDir dir(3.0);
-        const std::string output = dir.path("output.txt");
-        startIn(dir, weston.client() + previewTool + " --fullscreen --paused --from 20");
+        const std::string output = preview.path("output.txt");
+        startInBackground(preview.path(), "timeout 100 " + weston.client() + previewTool + " --fullscreen --paused --from 20");
         ASSERT_TRUE(waitForText(output, "20.000 paused")) << readFile(output);
         weston.x("key Tab");
-        EXPECT_TRUE(weston.shows(frames[0], "wayland-preview-paused"));
+        EXPECT_TRUE(weston.shows(frames[1], "wayland-preview-paused-" + std::to_string(scale)));
         weston.x("key Tab mousemove 960 715 click 1 mousemove 1279 719"); // at scale 2, point (480, 357)
         EXPECT_TRUE(waitForText(output, "75.000 seek")) << readFile(output);
         weston.x("key Tab");
-        EXPECT_TRUE(weston.shows(frames[1], "wayland-preview-click"));
+        EXPECT_TRUE(weston.shows(frames[2], "wayland-preview-click-" + std::to_string(scale)));
         weston.x("key Escape");
-        EXPECT_TRUE(waitForText(dir.path("status.txt"), "0\n")) << readFile(output);
+        EXPECT_EQ("0\n", waitForStatus(preview.path())) << readFile(output);
     }
 }
