@@ -2,9 +2,11 @@
 
 #include <GL/glew.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -94,6 +96,10 @@ void failPrinted(const std::string& message) {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Skorvane", message.c_str(), nullptr);
     }
     std::exit(1);
+}
+
+void requireConfig() {
+    if (!std::ifstream("config.txt")) fail(std::string("cannot open config.txt: ") + std::strerror(errno));
 }
 
 void showFailuresInABox() {

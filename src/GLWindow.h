@@ -12,6 +12,10 @@
 // Ends the process with status 1 after a failure whose line `message` has been printed already.
 [[noreturn]] void failPrinted(const std::string& message);
 
+// Fails with one line, before any window opens, when config.txt cannot be read: a wrong working
+// directory would otherwise get the registry's line and then a scene's about the first name it lacks.
+void requireConfig();
+
 // From now on a failure of a process without a terminal, as a desktop's menu starts it, is also
 // shown in a message box titled "Skorvane", and the process ends once the viewer closes it. The
 // environment variable SKORVANE_NO_MESSAGE_BOX, set and not empty, keeps the box away (the tests

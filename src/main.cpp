@@ -8,12 +8,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <exception>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -57,9 +54,7 @@ private:
 int main(int, char**) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     showFailuresInABox();
-    // Checked first: without it the registry's line would be followed by a scene's complaint about
-    // the first name it lacks, and only one line fits the box.
-    if (!std::ifstream("config.txt")) fail(std::string("cannot open config.txt: ") + std::strerror(errno));
+    requireConfig();
     SDL_Window* w = openGLWindow("Skorvane", 0, 0, SDL_WINDOW_FULLSCREEN_DESKTOP, false);
     SDL_ShowCursor(SDL_DISABLE);
     Soundtrack* soundtrack = new Soundtrack("data/velmora.mp3");

@@ -96,6 +96,7 @@ void Overlay::draw(const std::string& text, double time, double loopStart, doubl
 }
 
 double Overlay::timeAt(int x, int y) const {
+    x *= scale, y *= scale;
     if (y < height - timelineHeight || x < 0 || x >= width) return -1.0;
     return double(x) / width * showLength();
 }

@@ -19,7 +19,8 @@ public:
     // playhead at `time`.
     void draw(const std::string& text, double time, double loopStart, double loopEnd);
 
-    // The demo time under window pixel (x, y), or a negative number when it is not on the timeline.
+    // The demo time under the window's point (x, y), where a click lands, or a negative number when
+    // it is not on the timeline.
     double timeAt(int x, int y) const;
 
 private:

@@ -181,8 +181,7 @@ private:
         if (event.type == SDL_QUIT) quit = true;
         if (event.type == SDL_WINDOWEVENT) dirty = true;
         if (event.type == SDL_MOUSEBUTTONDOWN && showOverlay) {
-            int scale = pixelsPerPoint(session.window); // clicks come in points
-            double time = overlay.timeAt(event.button.x * scale, event.button.y * scale);
+            double time = overlay.timeAt(event.button.x, event.button.y);
             if (time >= 0.0) seek(toMs(time));
         }
         if (event.type != SDL_KEYDOWN) return;

@@ -3,19 +3,16 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
 
 Session::Session(const char* title, int width, int height, std::uint32_t windowFlags, bool offscreen)
     : width(width), height(height) {
-    // Checked first, so that a wrong directory gets the same single line as from the registry.
-    if (!std::ifstream("config.txt")) fail(std::string("cannot open config.txt: ") + std::strerror(errno));
+    requireConfig();
     window = openGLWindow(title, width, height, windowFlags, offscreen);
     SDL_GL_GetDrawableSize(window, &this->width, &this->height);
     if (offscreen) target = std::make_unique<OffscreenTarget>(this->width, this->height);
